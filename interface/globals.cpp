@@ -1,0 +1,34 @@
+// The long-lived objects, defined in one file so that their construction order is this one:
+// the console (with the seeded key generator), the settings (which read brelok.ini and start the
+// ticker), then the tables and key values. Destruction runs in the reverse order at exit.
+#include <cstdlib>
+#include <ctime>
+
+#include "board/board.h"
+#include "board/tables.h"
+#include "eval/psqt.h"
+#include "interface/config.h"
+#include "interface/console.h"
+#include "interface/links.h"
+#include "search/hash_pawns.h"
+#include "search/hash_table.h"
+
+Tconsole console;
+Tconfig  config;
+
+namespace {
+struct Ttables_builder {
+    Ttables_builder() {
+        init_tables(console.random);
+        init_piece_square_tables();
+        srand(unsigned(time(nullptr)));
+    }
+} tables_builder;
+} // namespace
+
+// Owned by the game record once it exists.
+Tgame_link game_link;
+
+// The hash tables, sized from the settings.
+Thashtables hash_tables(config.SIZE_HT);
+Thashpawns  hash_pawns(config.SIZE_HP);

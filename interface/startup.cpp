@@ -1,0 +1,46 @@
+#include "interface/startup.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "interface/config.h"
+#include "interface/console.h"
+#include "platform/platform.h"
+
+std::string make_program_id() {
+    char id[600];
+    snprintf(id, sizeof id, "Brelok[%s] %s", platform::host_name().c_str(),
+             platform::program_version().c_str());
+    return id;
+}
+
+int startup_checks() {
+    if (!console.startup_ok) {
+        console.print("Fatal Error:\n");
+        console.print("A problem occured when the program started\n");
+        console.print("Please tell the Brelok developers what happened, with the log file of "
+                      "this run.\n");
+        console.wait_key();
+        return 0;
+    }
+    if (config.get("DEBUG_TEST", "").empty()) {
+        console.print("The Brelok configuration file (");
+        console.print("%s", SETTINGS_FILE_NAME);
+        console.print(") is invalid.\n");
+        console.print("Please download the program again.\n");
+        console.wait_key();
+        return 0;
+    }
+    return 1;
+}
+
+long count_book_entries(const char* file_name) {
+    FILE* file = fopen(file_name, "rb");
+    if (!file)
+        return 0;
+    long size = 0;
+    if (fseek(file, 0, SEEK_END) == 0)
+        size = ftell(file);
+    fclose(file);
+    return size > 0 ? size / 24 : 0;
+}

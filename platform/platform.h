@@ -1,0 +1,91 @@
+// The one door to the operating system. Everything the engine needs from it (standard input
+// without blocking, the ticker thread, clocks, host name, file version, directories, signals,
+// safe file replacement) is declared here; platform_posix.cpp and platform_win32.cpp implement
+// it, and no other file includes an OS header.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+namespace platform {
+
+// --- Standard streams -------------------------------------------------------------------------
+
+// Standard input and output without stdio buffering: each message must reach the interface at
+// once, and input must be read only through read_stdin so nothing hides in a stdio buffer. A
+// vanished reader of standard output must not kill the process (no SIGPIPE).
+void prepare_std_streams();
+
+// 1 when a read of standard input would not block (data, end of input or an error pending).
+// Cheap: the search calls it at every tick.
+int stdin_ready();
+
+// One read of up to `size` bytes from descriptor 0, restarted when a signal interrupts it.
+// Returns the byte count, 0 at end of input, -1 on error.
+long read_stdin(char* buffer, long size);
+
+// --- Time ------------------------------------------------------------------------------------
+
+// Calendar time in seconds with millisecond resolution.
+double wall_clock();
+
+struct Tlocal_time {
+    int year;   // e.g. 2024
+    int month;  // 1..12
+    int day;    // 1..31
+    int hour;   // 0..23
+    int minute; // 0..59
+    int second; // 0..60
+};
+Tlocal_time local_time();
+
+// --- Identity ---------------------------------------------------------------------------------
+
+// The host name, "" when it cannot be had.
+std::string host_name();
+// The program's file version: the build's project version on POSIX, the FileVersion of the
+// executable's version resource on Windows; "" when there is none.
+std::string program_version();
+
+// --- Files ------------------------------------------------------------------------------------
+
+// Creates a directory; an existing directory counts as success. 1 on success, 0 otherwise.
+int make_directory(const char* path);
+
+// 0 when the file exists and is marked read-only (no write permission bit at all), or cannot be
+// opened for writing; 1 otherwise (a missing file in a writable place counts as writable).
+// Root ignores permission bits, so a file whose owner made it read-only is honoured explicitly.
+int file_is_writable(const char* path);
+
+// Creates a new, uniquely named file in the directory of `near_path`, opened for writing in
+// text mode; its name goes to `temp_name`. nullptr on failure.
+FILE* create_temp_file_near(const char* near_path, std::string& temp_name);
+
+// Flushes the stream and asks the system to put its data on disk. 1 on success.
+int sync_file(FILE* file);
+
+// Puts `from` in the place of `to` in one step (replacing `to`); `to` keeps its old
+// permissions when it existed. 1 on success, 0 otherwise (then `from` still exists).
+int replace_file(const char* from, const char* to);
+
+// Removes a file; 1 on success.
+int remove_file(const char* path);
+
+// --- Threads ----------------------------------------------------------------------------------
+
+// Starts the ticker: a thread that sets `tick` to 1, then sleeps `period` milliseconds (read
+// again at every turn), forever. 1 when the thread runs.
+int start_ticker(std::atomic<uint8_t>& tick, std::atomic<int>& period);
+// Stops the ticker thread, if running, and waits for it.
+void stop_ticker();
+
+// --- Signals ----------------------------------------------------------------------------------
+
+enum Tsignal { SIGNAL_INTERRUPT, SIGNAL_TERMINATE };
+using Tsignal_handler = void (*)(int);
+void set_signal_handler(Tsignal which, Tsignal_handler handler);
+void ignore_signal(Tsignal which);
+
+} // namespace platform

@@ -1,0 +1,99 @@
+// Everything a search sets up before its first iteration, and the one-position evaluation that
+// shares that set-up.
+#include <cstring>
+
+#include "board/boarddata.h"
+#include "eval/evaluate.h"
+#include "eval/root_snapshot.h"
+#include "interface/config.h"
+#include "interface/console.h"
+#include "search/hash_table.h"
+#include "search/ordering.h"
+#include "search/report.h"
+#include "search/search.h"
+
+namespace {
+
+const char* const PHASE_NAMES[4] = {"OUVERTURE", "DEVELPEMT", "FINALE", "Erreur !!"};
+
+// Pieces of `c` attacked by the other side and not defended by their own.
+template <Color C> Bitboard hanging_pieces() {
+    const Tboard& b      = board_state;
+    Bitboard      result = 0;
+    for (Bitboard pieces = b.pieces_bb[C] & ~(b.king_sq[C] != NO_SQUARE ? square_bb(b.king_sq[C]) : 0); pieces;) {
+        const Square s = pop_lsb(pieces);
+        if (b.attacked_by<~C>(s) && !b.attacked_by<C>(s))
+            result |= square_bb(s);
+    }
+    return result;
+}
+
+} // namespace
+
+void Tsearch::compute_hanging_pieces() {
+    hanging[WHITE] = hanging_pieces<WHITE>();
+    hanging[BLACK] = hanging_pieces<BLACK>();
+}
+
+void Tsearch::prepare_search(Tboarddata& root, double seconds) {
+    reset_search_statistics();
+    predicted_reply = 0;
+    config.tick_period.store(seconds > 0 && seconds < 2.0 ? 100 : 500, std::memory_order_relaxed);
+    hash_tables.prepare_for_search();
+    compute_hanging_pieces();
+    clear_ordering_tables();
+
+    root.legal_done    = 0;
+    root.all_done      = 0;
+    root.captures_done = 0;
+    root.reset();
+    board_state.ply = 0;
+    node_serial     = 0;
+    root.move       = with_captured(root.move, 0);
+    panic           = 0;
+    for (int d = 0; d < MAX_ITERATIONS; ++d) {
+        iteration_start[d] = iteration_end[d] = last_change[d] = -1.0;
+        iteration_best[d]  = 0;
+        iteration_score[d] = SCORE_NOT_COMPUTED;
+        iteration_bound[d] = SCORE_NOT_COMPUTED;
+        iteration_nodes[d] = 0;
+    }
+    // Snapshot of the root, current pawn entry forgotten, phase, piece-square tables, base score.
+    prepare_evaluation(root);
+    global_phase = root.phase;
+
+    const bool human        = config.OPPONENT_TYPE == 1 || !config.opponent_name.empty();
+    const bool combinations = config.USE_COMBINATION_EXTENSIONS && (config.analyze_mode || !config.in_game);
+    console.print(">50Move in %d half-moves,DRAW_SCORE:%d,SIZE_HT:%d,SIZE_HP:%d,Phase:%s,noise:%d,"
+                  "Playing:%s,Combinations:%s,\n",
+                  100 - root.halfmove_clock, config.DRAW_SCORE, config.SIZE_HT, config.SIZE_HP,
+                  PHASE_NAMES[global_phase & 3], config.noise, human ? "HUMAN" : "COMPUTER",
+                  combinations ? "YES" : "NO");
+}
+
+bool Tsearch::evaluate_position(Tboarddata& record) {
+    Tboard& b       = board_state;
+    nb_root_moves   = 0;
+    config.in_game  = 0;
+    pondering       = 0;
+    config.searching = 1;
+    b.game_ply       = 0;
+    b.key_history[0] = b.hash_key;
+    records[0]       = record;
+    b.current_record = &records[0];
+    Tboarddata& top  = records[0];
+    prepare_search(top, 0);
+
+    bool playable = true;
+    if (top.gen_legal() == GEN_CHECKMATE || top.is_fifty_move_draw()) {
+        playable = false;
+    } else {
+        for (int i = 1; i <= top.nb_moves && nb_root_moves < MAX_ROOT_MOVES; ++i)
+            root_moves[nb_root_moves++] = {top.moves[i], 0, SCORE_NOT_COMPUTED, 0, 0};
+        eval(top, -SCORE_INFINITE, SCORE_INFINITE);
+    }
+    config.searching = 0;
+    record           = top;
+    b.current_record = &record;
+    return playable;
+}

@@ -1,0 +1,119 @@
+// The search context: the records of the current line, the root move list, the clock and the
+// abort state. One object for the whole run; think() is the single entry of the search.
+#pragma once
+
+#include <cstdint>
+
+#include "board/boarddata.h"
+#include "board/types.h"
+
+constexpr int MAX_PLY        = 66; // records of the current line, ply 0 to 65
+constexpr int MAX_ITERATIONS = 66; // per-iteration arrays, indexed by the depth 1..65
+constexpr int MAX_ROOT_MOVES = 256;
+
+// Abort reasons besides the command codes of the command reader.
+constexpr int ABORT_NONE        = -1;
+constexpr int ABORT_TIME        = -2;
+constexpr int ABORT_DEPTH_LIMIT = -3;
+
+// Ponder state of a ponder search.
+constexpr int PONDER_NOTHING_YET = 0;
+constexpr int PONDER_HIT         = 1;
+constexpr int PONDER_MISS        = 2;
+
+struct Troot_move {
+    Move    move;
+    uint8_t flags;   // result flags from the root's view
+    int32_t score;   // SCORE_NOT_COMPUTED while not scored
+    int32_t depth;   // iteration depth of the score, 0 while not scored
+    int32_t subtree; // records made while this move was searched
+};
+
+class Tsearch {
+  public:
+    Tboarddata records[MAX_PLY];
+
+    Troot_move root_moves[MAX_ROOT_MOVES];
+    int        nb_root_moves = 0;
+    Move       excluded_moves[MAX_ROOT_MOVES];
+    int        nb_excluded = 0;
+
+    // Clock.
+    double time_target    = 0; // T, seconds; 0 when untimed
+    double soft_deadline  = 0;
+    double panic_deadline = 0;
+    int    panic          = 0;
+
+    // Pondering and input.
+    int  pondering       = 0;
+    int  ponder_state    = PONDER_NOTHING_YET;
+    Move pondered_move   = 0;
+    Move entered_move    = 0; // the move typed by the opponent (command code 0)
+    Move predicted_reply = 0;
+
+    int abort_flag   = 0;
+    int abort_reason = ABORT_NONE; // the pending command code of the game loop
+
+    int iteration_depth = 0;
+    int depth_limit     = 0;
+    int last_iteration  = 0;
+    int root_moves_left = 0; // root moves not yet searched in this iteration
+
+    // Per-iteration arrays, by iteration depth.
+    double  iteration_start[MAX_ITERATIONS];
+    double  iteration_end[MAX_ITERATIONS];
+    double  last_change[MAX_ITERATIONS];
+    Move    iteration_best[MAX_ITERATIONS];
+    int32_t iteration_score[MAX_ITERATIONS];
+    int32_t iteration_bound[MAX_ITERATIONS];
+    int64_t iteration_nodes[MAX_ITERATIONS];
+
+    int64_t node_counter = 0; // calls of search_node in the running iteration
+
+    Bitboard hanging[2] = {0, 0}; // pieces of each side attacked and undefended at the root
+    int      global_phase = 0;    // phase of the root position
+
+    // What the last think found, for the game record.
+    struct Tresult {
+        int    score    = 0;
+        int    bound    = 0;
+        double duration = 0;
+        int    depth    = 0;
+    } last_result;
+
+    Move think(Tboarddata& root, int in_game, int pondering_search, int max_depth, double seconds,
+               int stable_limit, const Move* expected, int nb_expected);
+    bool poll_search();
+
+    void prepare_search(Tboarddata& root, double seconds);
+    Move root_search(Tboarddata& root, int alpha, int beta);
+    int search_node(Tboarddata& node, int alpha, int beta);
+    bool evaluate_position(Tboarddata& record);
+
+    // Elapsed seconds since iteration 1 started (to now while searching).
+    double elapsed() const;
+    int64_t total_nodes() const;
+    Troot_move* find_root_move(Move m);
+
+  private:
+    void run_root_moves(Tboarddata& root, int& alpha, int beta, int& best, Move& result);
+    void sort_root_moves();
+    void compute_hanging_pieces();
+};
+
+extern Tsearch search;
+
+// Ponder searches of the game and how many of them had their hit.
+struct Tponder_stats {
+    int searches = 0;
+    int hits     = 0;
+};
+extern Tponder_stats ponder_stats;
+
+// The node's result: the best score when the best flags hold a bound kind, else the evaluation.
+inline int result_score(const Tboarddata& node) {
+    return (node.second_flags & BOUND_MASK) ? node.second_score : node.eval_score;
+}
+inline uint8_t result_flags(const Tboarddata& node) {
+    return (node.second_flags & BOUND_MASK) ? node.second_flags : node.eval_flags;
+}

@@ -1,0 +1,235 @@
+// The think driver: iterative deepening with its stop rules, and the poll that watches the
+// clock and the input once per tick of the ticker thread.
+#include "board/boarddata.h"
+#include "eval/evaluate.h"
+#include "interface/commands.h"
+#include "interface/config.h"
+#include "interface/console.h"
+#include "search/hash_table.h"
+#include "search/report.h"
+#include "search/score.h"
+#include "search/search.h"
+
+Tsearch       search;
+Tponder_stats ponder_stats;
+
+namespace {
+
+constexpr double EASY_MOVE_SHARE = 0.35;
+
+// The commands that stop a search whatever it is doing (table of commands during a search).
+bool stops_any_search(int code) {
+    return code == CMD_FORCE || code == CMD_MOVE_NOW || code == CMD_RESULT || code == CMD_EXIT;
+}
+bool stops_analysis_or_ponder(int code) {
+    return code == CMD_GO || code == CMD_UNDO || code == CMD_EDIT || code == CMD_REMOVE || code == CMD_NEW
+        || code == CMD_TEST || code == CMD_SPEED;
+}
+bool is_console_tool(int code) {
+    return code == CMD_FUSION || code == CMD_MAKEBOOK || code == CMD_FILTRE || code == CMD_FILTREBIN
+        || code == CMD_BADEVAL || code == CMD_STAT;
+}
+
+} // namespace
+
+double Tsearch::elapsed() const {
+    if (iteration_start[1] < 0)
+        return 0;
+    const double end = config.searching ? console.now() : iteration_end[last_iteration > 0 ? last_iteration : 1];
+    return end > iteration_start[1] ? end - iteration_start[1] : 0;
+}
+
+int64_t Tsearch::total_nodes() const {
+    int64_t total = node_counter;
+    for (int d = 1; d < MAX_ITERATIONS; ++d)
+        total += iteration_nodes[d];
+    return total;
+}
+
+bool Tsearch::poll_search() {
+    if (abort_flag)
+        return true;
+    if (!config.tick.load(std::memory_order_relaxed))
+        return false;
+    config.tick.store(0, std::memory_order_relaxed);
+
+    const bool waiting_ponder = pondering && ponder_state != PONDER_HIT;
+    auto       stop           = [&](int reason) {
+        abort_flag   = 1;
+        abort_reason = reason;
+        return true;
+    };
+
+    if (!(config.in_game && waiting_ponder) && soft_deadline != 0 && board_state.ply >= config.min_sd) {
+        const double now = console.now();
+        if (now >= (panic ? panic_deadline : soft_deadline))
+            return stop(ABORT_TIME);
+    }
+
+    const int code = read_command(0);
+    if (code == CMD_NONE)
+        return false;
+    const bool analysing_or_pondering = config.analyze_mode || waiting_ponder;
+    if (code == CMD_MOVE) {
+        if (config.analyze_mode)
+            return stop(CMD_MOVE);
+        if (waiting_ponder) {
+            if (entered_move == pondered_move) {
+                ponder_state = PONDER_HIT;
+                if (soft_deadline != 0 && console.now() >= soft_deadline)
+                    return stop(ABORT_TIME);
+                return false;
+            }
+            ponder_state = PONDER_MISS;
+            return stop(CMD_MOVE);
+        }
+        return false;
+    }
+    if (stops_any_search(code) || (analysing_or_pondering && stops_analysis_or_ponder(code)))
+        return stop(code);
+    if (code == CMD_ANALYZE) {
+        config.analyze_mode = 0;
+        return stop(CMD_MOVE_NOW);
+    }
+    if (is_console_tool(code)) {
+        console.print("%d inconnu\n", code);
+        config.analyze_mode = 0;
+        return stop(CMD_MOVE_NOW);
+    }
+    return false;
+}
+
+Move Tsearch::think(Tboarddata& root, int in_game, int pondering_search, int max_depth, double seconds,
+                    int stable_limit, const Move* expected, int nb_expected) {
+    Tboard& b       = board_state;
+    nb_root_moves   = 0;
+    config.in_game  = in_game;
+    config.searching = 1;
+    pondering       = pondering_search;
+    if (!in_game) {
+        b.game_ply       = 0;
+        b.key_history[0] = b.hash_key;
+    }
+    abort_flag   = 0;
+    abort_reason = ABORT_NONE;
+    if (pondering)
+        ponder_state = PONDER_NOTHING_YET;
+
+    depth_limit = max_depth == 0 || max_depth > config.max_sd ? config.max_sd : max_depth;
+    if (depth_limit < config.min_sd)
+        depth_limit = config.min_sd;
+    if (depth_limit > MAX_ITERATIONS - 1)
+        depth_limit = MAX_ITERATIONS - 1;
+
+    records[0]       = root;
+    b.current_record = &records[0];
+    Tboarddata& top  = records[0];
+
+    time_target = seconds;
+    if (seconds == 0) {
+        soft_deadline = panic_deadline = 0;
+    } else {
+        const double now = console.now();
+        soft_deadline    = now + seconds;
+        panic_deadline   = in_game ? now + 2 * seconds : soft_deadline;
+    }
+    prepare_search(top, seconds);
+
+    Move best           = 0;
+    int  stable_count   = 0;
+    bool past_the_limit = true;
+    for (int d = 1; d <= depth_limit; ++d) {
+        iteration_depth    = d;
+        iteration_start[d] = console.now();
+        last_iteration     = d - 1;
+        node_counter       = 0;
+        nb_excluded        = 0;
+        top.reset();
+        top.depth = d * ONE_PLY;
+        b.ply     = 0;
+
+        const Move move    = root_search(top, -SCORE_INFINITE, SCORE_INFINITE);
+        iteration_best[d]  = move;
+        iteration_end[d]   = console.now();
+        iteration_score[d] = result_score(top);
+        iteration_bound[d] = result_flags(top) & BOUND_MASK;
+        iteration_nodes[d] = node_counter;
+        node_counter       = 0;
+        last_iteration     = d;
+        if (move)
+            best = move;
+
+        bool expected_found = false;
+        for (int k = 0; k < nb_expected; ++k)
+            expected_found |= expected[k] == move;
+        if (nb_expected > 0) {
+            stable_count = expected_found ? stable_count + 1 : 0;
+            if (stable_limit != 0 && stable_count >= stable_limit) {
+                past_the_limit = false;
+                break;
+            }
+        }
+        if (iteration_score[d] >= MATE_RANGE && iteration_bound[d] != BOUND_UPPER && d >= 3 && in_game
+            && !config.analyze_mode) {
+            past_the_limit = false;
+            break;
+        }
+        if (abort_flag) {
+            past_the_limit = false;
+            break;
+        }
+        const bool waiting_ponder = pondering && ponder_state != PONDER_HIT;
+        if (d >= 5 && in_game && !waiting_ponder && top.nb_moves == 1 && !config.analyze_mode) {
+            console.print("Brelok has used less time because there is only one legal move\n");
+            abort_flag     = 1;
+            abort_reason   = ABORT_TIME;
+            past_the_limit = false;
+            break;
+        }
+        if (seconds != 0 && !pondering && in_game && console.now() - iteration_start[1] >= EASY_MOVE_SHARE * seconds
+            && move && move_kind(move) != KIND_NULL) {
+            const Color root_side = top.side_to_move();
+            Bitboard    own       = hanging[root_side] & ~square_bb(move_from(move));
+            if (move_captured(move) != PAWN)
+                own &= ~b.pawns_bb[root_side];
+            if (move_to(move) != NO_SQUARE && (hanging[~root_side] & square_bb(move_to(move))) && !own) {
+                console.print("%s has used less time because it seems to be an 'easy' move\n", "Brelok");
+                abort_flag     = 1;
+                abort_reason   = ABORT_TIME;
+                past_the_limit = false;
+                break;
+            }
+        }
+    }
+    if (past_the_limit) {
+        abort_flag     = 1;
+        abort_reason   = ABORT_DEPTH_LIMIT;
+        last_iteration = depth_limit;
+    }
+
+    // The score of the latest exact iteration, else the first one's.
+    int score = iteration_score[1];
+    for (int d = last_iteration; d >= 1; --d)
+        if (iteration_bound[d] == BOUND_EXACT) {
+            score = iteration_score[d];
+            break;
+        }
+    last_result = {score, iteration_bound[last_iteration > 0 ? last_iteration : 1],
+                   iteration_end[last_iteration] - iteration_start[last_iteration], last_iteration};
+
+    root             = top;
+    b.current_record = &root;
+
+    if (!in_game || !(pondering && ponder_state == PONDER_MISS && abort_reason == CMD_MOVE))
+        print_statistics();
+    config.searching = 0;
+
+    predicted_reply = 0;
+    if (best) {
+        Move line[MAX_PLY];
+        const int length = hash_line_from_position(b.hash_key, root.side_to_move(), best, line, MAX_PLY);
+        if (length >= 2)
+            predicted_reply = line[1];
+    }
+    return best;
+}

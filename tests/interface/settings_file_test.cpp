@@ -1,0 +1,91 @@
+// brelok.ini byte for byte: finding keys and replacing lines through a temporary file.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "interface/config.h"
+#include "in_temp_dir.h"
+
+namespace {
+
+class SettingsFile : public Tin_temp_dir {
+  protected:
+    std::string ini() const { return read_file(dir.file("brelok.ini")); }
+    // Nothing but the settings file (and perhaps a log) may be left behind.
+    void expect_no_stray_files() const {
+        for (const std::string& name : list_dir(dir.path()))
+            EXPECT_TRUE(name == "brelok.ini" || name == "log") << name;
+    }
+};
+
+TEST_F(SettingsFile, FindNeedsTheKeyAtLineStartFollowedByEquals) {
+    write_file(dir.file("brelok.ini"), "max_sd =40\n max_sd=41\nmax_sdx=1\nmax_sd=42 \t\r\nx=\n");
+    std::string value = "stale";
+    EXPECT_EQ(config.find("max_sd", value), 3);
+    EXPECT_EQ(value, "42");
+    EXPECT_EQ(config.find("x", value), 4);
+    EXPECT_EQ(value, "");
+    EXPECT_EQ(config.find("", value), -1);
+    EXPECT_EQ(config.find("missing", value), -1);
+    remove(dir.file("brelok.ini").c_str());
+    EXPECT_EQ(config.find("max_sd", value), -1);
+}
+
+TEST_F(SettingsFile, WriteLineReplacesAppendsOrRefuses) {
+    const std::string binary(std::string("bin=\x01\x00\xff\n", 8));
+    const std::string start = "a=1\r\nb=2\n" + std::string(5000, 'z') + "\n" + binary + "last";
+    write_file(dir.file("brelok.ini"), start);
+    EXPECT_EQ(config.write_line(1, "b=3\n"), 1);
+    EXPECT_EQ(config.write_line(5, "c=4\n"), 0); // five lines: index 5 is past the end
+    EXPECT_EQ(ini(), "a=1\r\nb=3\n" + std::string(5000, 'z') + "\n" + binary + "last");
+    EXPECT_EQ(config.write_line(-1, "c=4\n"), 1); // the unterminated last line gets its end
+    EXPECT_EQ(ini(), "a=1\r\nb=3\n" + std::string(5000, 'z') + "\n" + binary + "last\nc=4\n");
+    EXPECT_EQ(config.write_line(5, "c=5\n"), 1);
+    EXPECT_EQ(ini(), "a=1\r\nb=3\n" + std::string(5000, 'z') + "\n" + binary + "last\nc=5\n");
+    expect_no_stray_files();
+}
+
+TEST_F(SettingsFile, MissingFileIsCreatedAndPermissionsAreKept) {
+    EXPECT_EQ(config.write_line(-1, "k=v\n"), 1);
+    EXPECT_EQ(ini(), "k=v\n");
+    chmod(dir.file("brelok.ini").c_str(), 0640);
+    config.set("k", "w");
+    config.set("j", "x");
+    EXPECT_EQ(ini(), "k=w\nj=x\n");
+    struct stat info{};
+    stat(dir.file("brelok.ini").c_str(), &info);
+    EXPECT_EQ(info.st_mode & 0777, 0640u);
+    expect_no_stray_files();
+}
+
+TEST_F(SettingsFile, ReadOnlyFileIsLeftAlone) {
+    write_file(dir.file("brelok.ini"), "a=1\n");
+    chmod(dir.file("brelok.ini").c_str(), 0444);
+    EXPECT_EQ(config.write_line(0, "a=2\n"), 0);
+    EXPECT_EQ(config.get_int("b", 7), 7);
+    EXPECT_EQ(ini(), "a=1\n");
+    expect_no_stray_files();
+}
+
+TEST_F(SettingsFile, GetFillsEmptyOrMissingKeysWithTheirDefaults) {
+    write_file(dir.file("brelok.ini"), "n=\nflag=oui\nword=Y\nnum=30abc\nneg= -12\n");
+    EXPECT_EQ(config.get_int("n", 8), 8);
+    EXPECT_EQ(config.get_bool("flag", 0), 1);
+    EXPECT_EQ(config.get_bool("word", 1), 0);
+    EXPECT_EQ(config.get_int("num", 1), 30);
+    EXPECT_EQ(config.get_int("neg", 1), -12);
+    EXPECT_EQ(config.get_bool("new", 1), 1);
+    EXPECT_EQ(config.get("text", "./TB"), "./TB");
+    EXPECT_EQ(ini(), "n=8\nflag=oui\nword=Y\nnum=30abc\nneg= -12\nnew=TRUE\ntext=./TB\n");
+}
+
+TEST_F(SettingsFile, ReadersOfValues) {
+    for (const char* yes : {"TRUE", "true", "Vrai", "yes", "OUI", "1"})
+        EXPECT_EQ(parse_setting_bool(yes), 1) << yes;
+    for (const char* no : {"Y", "01", " TRUE", "FALSE", "", "2"})
+        EXPECT_EQ(parse_setting_bool(no), 0) << no;
+    EXPECT_EQ(parse_setting_int("abc"), 0);
+    EXPECT_EQ(parse_setting_int("+5"), 5);
+    EXPECT_EQ(parse_setting_int("99999999999"), 0);
+}
+
+} // namespace

@@ -1,0 +1,240 @@
+// The transposition table: keys after moves against make-move, the two-slot store with its
+// replacement and ageing rules, the probe's verdicts, and the stored line.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+
+#include "interface/config.h"
+#include "line_fixture.h"
+#include "search/hash_table.h"
+
+namespace {
+
+using search_test::legal_move;
+using search_test::sq;
+using search_test::Tline;
+
+constexpr int PLY = ONE_PLY;
+
+Thash_slot entry(uint64_t key, int depth, uint8_t flags = BOUND_EXACT, int score = 0, Move best = 0) {
+    Thash_slot e{};
+    e.key_low   = uint32_t(key);
+    e.key_high  = uint32_t(key >> 32);
+    e.depth     = depth;
+    e.flags     = flags;
+    e.score     = score;
+    e.best_move = best;
+    return e;
+}
+
+// Keys that share the index of a table of n slots, told apart by their tag.
+uint64_t key_at(int32_t index, int32_t n, uint32_t tag) { return uint64_t(tag) << 32 | uint32_t(index + n * tag); }
+
+// Stores the current position's result with its best move.
+void store_here(Tboarddata& node, int depth, uint8_t flags, int score, Move best) {
+    node.depth        = depth;
+    node.eval_score   = score;
+    node.eval_flags   = flags;
+    node.second_flags = 0;
+    hash_tables.fill(node, best);
+    ASSERT_EQ(hash_tables.store(), 1);
+}
+
+TEST(KeyAfterMove, AgreesWithMakeForEveryLegalMove) {
+    const char* const positions[] = {
+        "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq -",
+        "r3k2r/p1ppqpb1/bn2pnp1/3PN3/Pp2P3/2N2Q1p/1PPBBPPP/R3K2R b KQkq a3",
+        "rnbqkbnr/ppp1p1pp/8/3pPp2/8/8/PPPP1PPP/RNBQKBNR w KQkq f6",
+        "r1n1k3/1P6/8/8/8/8/6p1/4K2R b - -",
+        "4k3/8/8/8/8/8/1p6/R3K3 b Q -",
+    };
+    Tline line;
+    for (const char* fen : positions) {
+        ASSERT_TRUE(line.setup(fen)) << fen;
+        Tboarddata& root = line.node();
+        root.gen_legal();
+        const uint64_t key = board_state.hash_key;
+        for (int i = 0; i <= root.nb_moves; ++i) {
+            const Move m = i == 0 ? NULL_MOVE : root.moves[i];
+            line.play(m);
+            EXPECT_EQ(key_after_move(m, key, root.side), board_state.hash_key) << fen << " move " << std::hex << m;
+            line.take_back();
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Store and replacement, on a table of its own
+
+class HashStore : public ::testing::Test {
+  protected:
+    Thashtables table{1};
+    int32_t     n = table.nb_slots();
+};
+
+TEST_F(HashStore, LastIndexUsesTheSpareSlot) {
+    EXPECT_EQ(n, (1 << 20) / 24);
+    const uint64_t key = key_at(n - 1, n, 1);
+    ASSERT_EQ(table.store(entry(key, PLY)), 1);
+    // Both slots empty: the second one is taken, here the spare slot n.
+    EXPECT_EQ(table.probe_slot(key), &table.slot_at(n));
+}
+
+TEST_F(HashStore, RefusesShallowResultsAndReplacesTheShallowerSlot) {
+    const uint64_t a = key_at(10, n, 1), b = key_at(10, n, 2), c = key_at(10, n, 3);
+    EXPECT_EQ(table.store(entry(a, PLY - 1)), 0); // quiescence results never reach the table
+    ASSERT_EQ(table.store(entry(a, 4 * PLY, BOUND_EXACT, 11)), 1);
+    EXPECT_EQ(table.store(entry(a, 3 * PLY, BOUND_EXACT, 22)), 0); // same position, shallower
+    ASSERT_EQ(table.store(entry(a, 4 * PLY, BOUND_LOWER, 33)), 1); // equal depth replaces
+    EXPECT_EQ(table.probe_slot(a)->score, 33);
+
+    ASSERT_EQ(table.store(entry(b, 2 * PLY)), 1);
+    EXPECT_EQ(table.store(entry(c, PLY)), 0); // both slots deeper
+    ASSERT_EQ(table.store(entry(c, 2 * PLY)), 1);
+    EXPECT_NE(table.probe_slot(a), nullptr);
+    EXPECT_EQ(table.probe_slot(b), nullptr);
+}
+
+TEST_F(HashStore, AfterAgeingAnOldDeepSecondSlotGivesWayAFreshOneDoesNot) {
+    const uint64_t deep = key_at(20, n, 1), first = key_at(20, n, 2), next = key_at(20, n, 3);
+    for (bool aged : {false, true}) {
+        table.clear();
+        ASSERT_EQ(table.store(entry(deep, 10 * PLY)), 1); // lands in the second slot
+        if (aged)
+            table.mark_old();
+        ASSERT_EQ(table.store(entry(first, PLY)), 1); // the first slot, fresh
+        ASSERT_EQ(table.store(entry(next, PLY)), 1);
+        EXPECT_EQ(table.probe_slot(deep) != nullptr, !aged);
+        EXPECT_EQ(table.probe_slot(first) != nullptr, aged);
+    }
+    EXPECT_EQ(table.probe_slot(next)->age, AGE_FRESH);
+    table.mark_old();
+    EXPECT_EQ(table.find(first)->age, AGE_OLD_HIT);
+}
+
+TEST(HashSizeZero, NoProbeHitsAndNoStoreIsMade) {
+    Tline position;
+    ASSERT_TRUE(position.setup("4k3/8/8/8/8/8/8/4K2R w - -"));
+    Thashtables none(0);
+    EXPECT_FALSE(none.has_slots());
+    std::swap(hash_tables, none);
+    Tboarddata& node = position.node();
+    node.depth       = PLY;
+    hash_tables.fill(node, 0);
+    EXPECT_EQ(hash_tables.store(), 0);
+    EXPECT_EQ(put_HT_evaluation(node, -SCORE_INFINITE, SCORE_INFINITE), 0);
+    std::swap(hash_tables, none);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The probe of the search (global table, current position)
+
+class HashProbe : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(line.setup("r3k2r/8/8/8/8/8/8/R3K2R w KQkq -"));
+        hash_tables.clear();
+    }
+    void TearDown() override { hash_tables.clear(); }
+    int probe(int depth, int alpha, int beta) {
+        Tboarddata& node = line.node();
+        node.reset();
+        node.depth = depth;
+        return put_HT_evaluation(node, alpha, beta);
+    }
+    Tline      line;
+    const Move rook_takes = make_move(sq("a8"), sq("a1"), KIND_ROOK, ROOK);
+};
+
+TEST_F(HashProbe, TooShallowGivesNoCutButTheHashMove) {
+    store_here(line.node(), 2 * PLY, BOUND_EXACT, 40, rook_takes);
+    EXPECT_EQ(probe(3 * PLY, -100, 100), 0);
+    EXPECT_EQ(line.node().hash_move, rook_takes);
+}
+
+TEST_F(HashProbe, ExactDecidesAnyWindowBoundsOnlyTheirSide) {
+    store_here(line.node(), 2 * PLY, BOUND_EXACT | FLAG_DRAW_RULE, 40, rook_takes);
+    EXPECT_EQ(probe(2 * PLY, 500, 600), 1);
+    EXPECT_EQ(line.node().eval_score, 40);
+    EXPECT_EQ(line.node().eval_flags, BOUND_EXACT | FLAG_DRAW_RULE | FLAG_FROM_HASHTABLE);
+    store_here(line.node(), 2 * PLY, BOUND_UPPER, 40, rook_takes);
+    EXPECT_EQ(probe(2 * PLY, 39, 100), 0);
+    EXPECT_EQ(probe(PLY, 40, 100), 1);
+    store_here(line.node(), 2 * PLY, BOUND_LOWER, 40, rook_takes);
+    EXPECT_EQ(probe(2 * PLY, -100, 41), 0);
+    EXPECT_EQ(probe(2 * PLY, -100, 40), 1);
+
+    // A searched node stores its best score, not its evaluation.
+    Tboarddata& node  = line.node();
+    node.eval_score   = 5;
+    node.eval_flags   = BOUND_EXACT;
+    node.second_score = 77;
+    node.second_flags = BOUND_LOWER;
+    EXPECT_EQ(hash_tables.fill(node, 0).score, 77);
+}
+
+TEST_F(HashProbe, UnknownBoundKindIsReportedAndNeverCuts) {
+    store_here(line.node(), 2 * PLY, BOUND_UNKNOWN, 40, rook_takes);
+    testing::internal::CaptureStdout();
+    const int         verdict = probe(PLY, -100, 100);
+    const std::string out     = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(verdict, 0);
+    EXPECT_EQ(out.rfind("le type d evaluation 0 n est pas reconnu ds Tboarddata::put_HT_evaluation", 0), 0u) << out;
+}
+
+TEST_F(HashProbe, SearchStartAgesInAGameWhenAskedClearsOtherwise) {
+    const int saved[3] = {config.in_game, config.fritz_mode, config.EFFACER_HT};
+    const auto stored  = [] { return hash_tables.probe_slot(board_state.hash_key); };
+    config.in_game     = 1;
+    config.fritz_mode  = 0;
+    config.EFFACER_HT  = 0;
+    store_here(line.node(), PLY, BOUND_EXACT, 0, 0);
+    hash_tables.prepare_for_search();
+    ASSERT_NE(stored(), nullptr);
+    EXPECT_EQ(stored()->age, AGE_OLD);
+    config.EFFACER_HT = 1;
+    hash_tables.prepare_for_search();
+    EXPECT_EQ(stored(), nullptr);
+    store_here(line.node(), PLY, BOUND_EXACT, 0, 0);
+    config.in_game    = 0;
+    config.EFFACER_HT = 0; // outside a game the tables are cleared whatever it says
+    hash_tables.prepare_for_search();
+    EXPECT_EQ(stored(), nullptr);
+    config.in_game    = saved[0];
+    config.fritz_mode = saved[1];
+    config.EFFACER_HT = saved[2];
+}
+
+// ---------------------------------------------------------------------------------------------
+// The stored line: the knights go out and back, each position stored with the move played
+
+TEST(HashLine, FollowsBestMovesAndStopsAtACycle) {
+    Tline line;
+    ASSERT_TRUE(line.setup("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -"));
+    hash_tables.clear();
+    const uint64_t    root_key     = board_state.hash_key;
+    const char* const squares[][2] = {{"g1", "f3"}, {"g8", "f6"}, {"f3", "g1"}, {"f6", "g8"}};
+    Move              moves[4];
+    Move              out[16];
+    for (int i = 0; i < 4; ++i) {
+        moves[i] = legal_move(line.node(), squares[i][0], squares[i][1]);
+        store_here(line.node(), PLY, BOUND_EXACT, 0, moves[i]);
+        line.play(moves[i]);
+        if (i == 2) { // three positions stored: the line ends where the table does
+            line.unwind();
+            ASSERT_EQ(hash_line_from_position(root_key, WHITE, moves[0], out, 16), 3);
+            EXPECT_EQ(out[2], moves[2]);
+            EXPECT_EQ(hash_line_from_position(root_key, WHITE, moves[1], out, 16), 1); // the given first move
+            EXPECT_EQ(hash_line_from_position(root_key, WHITE, moves[0], out, 2), 2);
+            for (int j = 0; j < 3; ++j)
+                line.play(moves[j]);
+        }
+    }
+    line.unwind();
+    ASSERT_EQ(hash_line_from_position(root_key, WHITE, moves[0], out, 16), 5);
+    EXPECT_EQ(out[4], moves[0]);
+    hash_tables.clear();
+}
+
+} // namespace
