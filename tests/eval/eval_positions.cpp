@@ -189,3 +189,13 @@ std::vector<std::string> read_game_positions(const std::string& path, size_t lim
 }
 
 std::string shared_data(const char* name) { return std::string(BRELOK_SHARED_DATA) + "/" + name; }
+
+bool play_random_move(Tboarddata*& node, std::mt19937& rng) {
+    node->gen_legal();
+    if (node->nb_moves == 0)
+        return false;
+    const Move m = node->moves[1 + int(rng() % unsigned(node->nb_moves))];
+    node[1].make_child(m, node, false);
+    ++node;
+    return true;
+}

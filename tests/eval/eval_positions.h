@@ -2,6 +2,7 @@
 // it, and the position sources (EPD files, games replayed from PGN).
 #pragma once
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,10 @@ bool setup_root(const std::string& fen);
 
 // A fresh evaluation of `node` (stale flag bits cleared first) with the given window.
 int evaluate(Tboarddata& node, int alpha = -SCORE_NOT_COMPUTED, int beta = SCORE_NOT_COMPUTED);
+
+// Plays a random legal move from `node` into the next record and steps `node` onto it; false,
+// with nothing played, when the side to move has no move.
+bool play_random_move(Tboarddata*& node, std::mt19937& rng);
 
 // The same position with colours exchanged and ranks flipped: the first four FEN fields.
 std::string mirror_fen(const std::string& fen);

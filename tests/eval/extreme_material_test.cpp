@@ -42,12 +42,8 @@ TEST(EvalExtremes, PromotedPiecesAndBareKings) {
             check_score(*node, evaluate(*node));
             for (const int window : {-32500, -5000, -100, 0, 100, 5000, 32500})
                 check_score(*node, evaluate(*node, window - 1, window + 1));
-            node->gen_legal();
-            if (node->nb_moves == 0)
+            if (!play_random_move(node, rng))
                 break;
-            const Move m = node->moves[1 + int(rng() % unsigned(node->nb_moves))];
-            node[1].make_child(m, node, false);
-            ++node;
         }
         for (; node != &eval_line[0]; --node)
             unmake(node->move, node - 1);

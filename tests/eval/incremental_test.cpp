@@ -17,12 +17,8 @@ int random_walk(std::mt19937& rng, int plies, std::string& failure) {
     Tboarddata* node    = &eval_line[0];
     int         depth   = 0;
     for (; depth < plies && depth + 1 < EVAL_LINE_RECORDS; ++depth) {
-        node->gen_legal();
-        if (node->nb_moves == 0)
+        if (!play_random_move(node, rng))
             break;
-        const Move m = node->moves[1 + int(rng() % unsigned(node->nb_moves))];
-        node[1].make_child(m, node, false);
-        ++node;
         ++checked;
         const int scratch = base_score_from_scratch(node->phase, node->side_to_move());
         if (node->base_score != scratch && failure.empty())

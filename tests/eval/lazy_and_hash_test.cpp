@@ -32,12 +32,8 @@ void for_each_walked_node(const std::vector<std::string>& positions, int walks, 
             Tboarddata* node = &eval_line[0];
             visit(*node, rng);
             for (int depth = 0; depth < plies; ++depth) {
-                node->gen_legal();
-                if (node->nb_moves == 0)
+                if (!play_random_move(node, rng))
                     break;
-                const Move m = node->moves[1 + int(rng() % unsigned(node->nb_moves))];
-                node[1].make_child(m, node, false);
-                ++node;
                 visit(*node, rng);
             }
             for (; node != &eval_line[0]; --node)
