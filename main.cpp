@@ -1,11 +1,12 @@
-// Brelok: start-up checks, then the EPD suite of the command line or the command loop.
+// Brelok: start-up checks, then the EPD suite of the command line or the game loop.
 #include <cstring>
 
 #include "interface/config.h"
 #include "interface/console.h"
-#include "interface/links.h"
+#include "interface/play.h"
 #include "interface/startup.h"
 #include "platform/platform.h"
+#include "tools/tools.h"
 
 int main(int argc, char** argv) {
     platform::prepare_std_streams();
@@ -23,5 +24,6 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
-    run_command_loop();
+    static Tplay play;
+    play.run();
 }

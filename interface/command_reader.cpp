@@ -8,7 +8,7 @@
 #include "interface/commands.h"
 #include "interface/config.h"
 #include "interface/console.h"
-#include "interface/links.h"
+#include "interface/game.h"
 #include "search/report.h"
 #include "search/search.h"
 
@@ -43,11 +43,11 @@ constexpr Tcode_word TOOL_WORDS[] = {
 }
 
 bool in_legal_list(Move move) {
-    const Tboarddata* root = game_link.root;
-    if (!root || !root->moves)
+    const Tboarddata& root = game.root;
+    if (!root.moves)
         return false;
-    for (int i = 1; i <= root->nb_moves; ++i)
-        if (root->moves[i] == move)
+    for (int i = 1; i <= root.nb_moves; ++i)
+        if (root.moves[i] == move)
             return true;
     return false;
 }
@@ -181,8 +181,15 @@ int read_command(int wait) {
         return CMD_NONE;
     }
     if (strcmp(first, "rating") == 0 && console.nb_words == 3) {
-        game_link.ratings[0] = parse_setting_int(console.words[1]);
-        game_link.ratings[1] = parse_setting_int(console.words[2]);
+        game.ratings[0] = parse_setting_int(console.words[1]);
+        game.ratings[1] = parse_setting_int(console.words[2]);
+        return CMD_NONE;
+    }
+    // Protocol 2 interfaces wait for the features before they go on: list the ones of protocol 1.
+    if (strcmp(first, "protover") == 0) {
+        console.print("feature myname=\"%s\" setboard=0 ping=0 usermove=0 san=0 time=1 analyze=1 "
+                      "done=1\n",
+                      console.program_id.c_str());
         return CMD_NONE;
     }
 

@@ -9,7 +9,6 @@
 #include "eval/psqt.h"
 #include "interface/config.h"
 #include "interface/console.h"
-#include "interface/links.h"
 #include "search/hash_pawns.h"
 #include "search/hash_table.h"
 
@@ -25,9 +24,6 @@ struct Ttables_builder {
     }
 } tables_builder;
 } // namespace
-
-// Owned by the game record once it exists.
-Tgame_link game_link;
 
 // The hash tables, sized from the settings.
 Thashtables hash_tables(config.SIZE_HT);

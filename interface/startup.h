@@ -12,10 +12,3 @@ int startup_checks();
 
 // Records in the opening book file (24 bytes each); 0 when it cannot be opened.
 long count_book_entries(const char* file_name);
-
-// The EPD test-suite runner (seconds 0: no time limit; stable 0: no stable-solution rule).
-void run_epd_test(const char* file_name, int depth, double seconds, int stable);
-
-// The interim command loop: settings commands are carried out, the codes of the game commands
-// are noted in the log. Ends through "quit" or the end of input.
-[[noreturn]] void run_command_loop();

@@ -84,7 +84,7 @@ run() {
 }
 
 run first_start '\n' none
-run session 'help\nselectivite 30\nnoiseply 2\nbook off\nxyz\ne2e4\ne2e5\nundo\nhelp\nquit\n' "$root/brelok.ini"
+run session 'help\nselectivite 30\nnoiseply 2\nbook off\nxyz\nforce\ne2e4\ne2e5\nundo\nhelp\nquit\n' "$root/brelok.ini"
 run end_of_input 'max_sd 12' "$root/brelok.ini"
 
 echo "wine_check: took $(( $(date +%s) - start )) s"

@@ -9,6 +9,7 @@
 #include "eval/evaluate.h"
 #include "interface/config.h"
 #include "interface/console.h"
+#include "interface/game.h"
 #include "search/hash_table.h"
 #include "search/search.h"
 #include "tablebases/probe.h"
@@ -182,8 +183,8 @@ void print_statistics() {
         std::snprintf(ratio, sizeof ratio, ", TB: %d", int(tablebase_stats.hits));
         line += ratio;
     }
-    if (config.in_game && ponder_stats.searches) {
-        std::snprintf(ratio, sizeof ratio, ", Ponder Hit:%d/%d", ponder_stats.hits, ponder_stats.searches);
+    if (config.in_game && game.ponder_searches) {
+        std::snprintf(ratio, sizeof ratio, ", Ponder Hit:%d/%d", game.ponder_hits, game.ponder_searches);
         line += ratio;
     }
     console.print("%s\n", line.c_str());

@@ -208,6 +208,7 @@ Move Tsearch::root_search(Tboarddata& root, int alpha, int beta) {
     panic = 0;
 
     const int k_best = config.K_BEST_MODE;
+    // An aborted pass ends the K-best mode: further passes would only report unsearched moves.
     while (!config.in_game && k_best > 1 && !abort_flag) {
         excluded_moves[nb_excluded++] = result;
         if (nb_excluded < k_best) {
@@ -224,6 +225,15 @@ Move Tsearch::root_search(Tboarddata& root, int alpha, int beta) {
         best  = -SCORE_INFINITE;
         run_root_moves(root, alpha, beta, best, result);
         panic = 0;
+    }
+    // Each pass of the K-best mode leaves its own best as the result; what the search gives back
+    // (and stores, and shows on the final line) is the best of the first pass.
+    if (nb_excluded > 0) {
+        result = excluded_moves[0];
+        if (const Troot_move* first = find_root_move(result)) {
+            root.second_score = first->score;
+            root.second_flags = first->flags;
+        }
     }
 
     sort_root_moves();

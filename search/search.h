@@ -73,14 +73,6 @@ class Tsearch {
     Bitboard hanging[2] = {0, 0}; // pieces of each side attacked and undefended at the root
     int      global_phase = 0;    // phase of the root position
 
-    // What the last think found, for the game record.
-    struct Tresult {
-        int    score    = 0;
-        int    bound    = 0;
-        double duration = 0;
-        int    depth    = 0;
-    } last_result;
-
     Move think(Tboarddata& root, int in_game, int pondering_search, int max_depth, double seconds,
                int stable_limit, const Move* expected, int nb_expected);
     bool poll_search();
@@ -102,13 +94,6 @@ class Tsearch {
 };
 
 extern Tsearch search;
-
-// Ponder searches of the game and how many of them had their hit.
-struct Tponder_stats {
-    int searches = 0;
-    int hits     = 0;
-};
-extern Tponder_stats ponder_stats;
 
 // The node's result: the best score when the best flags hold a bound kind, else the evaluation.
 inline int result_score(const Tboarddata& node) {

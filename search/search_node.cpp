@@ -36,10 +36,7 @@ bool margin_above_beta(const Tboarddata& node, int beta, int& margin) {
     switch (node.eval_flags & BOUND_MASK) {
     case BOUND_UPPER: return false;
     case BOUND_EXACT: margin = result_score(node) - beta; return true;
-    default:
-        // The evaluation leaves its margin over beta in the second score on a lazy cut above.
-        margin = node.second_score;
-        return true;
+    default: margin = node.static_score; return true;
     }
 }
 
@@ -103,8 +100,12 @@ int Tsearch::search_node(Tboarddata& node, int alpha, int beta) {
         return 1;
     }
 
-    // 7. Evaluate.
+    // 7. Evaluate. On a lazy cut above the window the evaluation leaves its margin over beta in
+    // the second score, which the move loop reuses as the best score: keep it where the pruning
+    // rules read it.
     eval(node, alpha, beta);
+    if ((node.eval_flags & BOUND_MASK) == BOUND_LOWER)
+        node.static_score = node.second_score;
 
     // 8. Ply limit; the records of the line set the hard bound.
     int limit = iteration_depth + config.selectivite;
@@ -181,6 +182,10 @@ int Tsearch::search_node(Tboarddata& node, int alpha, int beta) {
     bool full_width = node.depth > QUIESCENCE_DEPTH && node.depth >= ONE_PLY && !futility_fires(node, beta);
     int  count      = 0;
     if (full_width) {
+        // A shallow search of this node may have ended in quiescence and left its captures in
+        // the list: the full list starts afresh then, or they would be searched twice.
+        if (node.captures_done && !node.all_done)
+            node.nb_moves = 0;
         node.gen_all();
         count = node.nb_moves;
     } else {
@@ -189,11 +194,16 @@ int Tsearch::search_node(Tboarddata& node, int alpha, int beta) {
         const int stand_pat = node.eval_score;
         if (stand_pat < beta) {
             const int delta = alpha - stand_pat - 10 > 0 ? alpha - stand_pat - 10 : 0;
-            if (node.all_done)
-                node.nb_moves = keep_captures(node.moves + 1, node.nb_moves);
-            else
+            // A full list (evasions, or left by a shallow search) keeps all its moves, the
+            // captures brought to the front: a deeper search of this node still needs them all.
+            int captures = 0;
+            if (node.all_done) {
+                captures = keep_captures(node.moves + 1, node.nb_moves);
+            } else {
                 node.gen_captures();
-            count = order_captures(node.moves + 1, node.nb_moves, delta);
+                captures = node.nb_moves;
+            }
+            count = order_captures(node.moves + 1, captures, delta);
         }
         if (count == 0) {
             if (stand_pat <= alpha) {
@@ -264,15 +274,16 @@ int Tsearch::search_node(Tboarddata& node, int alpha, int beta) {
 
     // 18. After the loop.
     if (searched == 0 && node.depth > QUIESCENCE_DEPTH) {
-        draw_score(node); // stalemate
-        node.eval_flags = uint8_t((node.eval_flags & ~BOUND_MASK) | BOUND_EXACT | FLAG_TERMINAL);
+        // Stalemate: the value is the draw score alone, nothing of the evaluation's flags.
+        draw_score(node);
+        node.eval_flags = BOUND_EXACT | FLAG_TERMINAL;
     }
     if (!full_width && searched > 0 && node.eval_score > node.second_score)
         node.second_flags = 0; // standing pat beats every capture
     if (node.depth >= ONE_PLY && std::abs(result_score(node)) != SCORE_INFINITE && hash_tables.has_slots())
         store_in_table(node, best_move);
     if (!best_move)
-        return 1;
+        return 1; // nothing searched to the end: nothing for the ordering tables
     if (stopped_at >= 2)
         update_killers(move_captured(best_move) ? capture_killers : quiet_killers, best_move, b.ply);
     if (b.ply != 0 && !made_by_null_move(node))

@@ -5,17 +5,18 @@
 #include "interface/commands.h"
 #include "interface/config.h"
 #include "interface/console.h"
+#include "interface/game.h"
 #include "search/hash_table.h"
 #include "search/report.h"
 #include "search/score.h"
 #include "search/search.h"
 
-Tsearch       search;
-Tponder_stats ponder_stats;
+Tsearch search;
 
 namespace {
 
-constexpr double EASY_MOVE_SHARE = 0.35;
+constexpr double EASY_MOVE_SHARE      = 0.35;
+constexpr double ITERATION_TIME_SHARE = 0.65;
 
 // The commands that stop a search whatever it is doing (table of commands during a search).
 bool stops_any_search(int code) {
@@ -189,7 +190,10 @@ Move Tsearch::think(Tboarddata& root, int in_game, int pondering_search, int max
         if (seconds != 0 && !pondering && in_game && console.now() - iteration_start[1] >= EASY_MOVE_SHARE * seconds
             && move && move_kind(move) != KIND_NULL) {
             const Color root_side = top.side_to_move();
-            Bitboard    own       = hanging[root_side] & ~square_bb(move_from(move));
+            Bitboard    own       = hanging[root_side];
+            // Castlings carry no from-square.
+            if (move_from(move) != NO_SQUARE)
+                own &= ~square_bb(move_from(move));
             if (move_captured(move) != PAWN)
                 own &= ~b.pawns_bb[root_side];
             if (move_to(move) != NO_SQUARE && (hanging[~root_side] & square_bb(move_to(move))) && !own) {
@@ -199,6 +203,15 @@ Move Tsearch::think(Tboarddata& root, int in_game, int pondering_search, int max
                 past_the_limit = false;
                 break;
             }
+        }
+        // An iteration begun after 65% of the time would rarely end before the deadline. The
+        // floor is the iteration depth: between iterations the ply counter is always 0.
+        if (seconds != 0 && in_game && !waiting_ponder && d >= config.min_sd
+            && console.now() - iteration_start[1] >= ITERATION_TIME_SHARE * seconds) {
+            abort_flag     = 1;
+            abort_reason   = ABORT_TIME;
+            past_the_limit = false;
+            break;
         }
     }
     if (past_the_limit) {
@@ -214,8 +227,11 @@ Move Tsearch::think(Tboarddata& root, int in_game, int pondering_search, int max
             score = iteration_score[d];
             break;
         }
-    last_result = {score, iteration_bound[last_iteration > 0 ? last_iteration : 1],
-                   iteration_end[last_iteration] - iteration_start[last_iteration], last_iteration};
+    // Outside a game the result stays in the root record: the game's figures are left alone.
+    if (in_game)
+        game.store_search_result(score, iteration_bound[last_iteration > 0 ? last_iteration : 1],
+                                 iteration_end[last_iteration] - iteration_start[last_iteration],
+                                 last_iteration);
 
     root             = top;
     b.current_record = &root;

@@ -45,6 +45,8 @@ class Tengine_process {
     const std::string& errors();
     // Waits for the end of the process; its exit code, or -1 after the time (it is then killed).
     int wait_exit(double seconds = 10);
+    // For sending signals.
+    pid_t process_id() const { return pid; }
 
   private:
     void collect(double seconds);

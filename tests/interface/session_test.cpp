@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "engine_process.h"
+#include "game_session.h"
 
 namespace {
 
@@ -30,8 +31,9 @@ struct Tsession {
         EXPECT_EQ(engine.wait_exit(), code);
         EXPECT_EQ(engine.errors(), "");
         const std::string out = engine.output();
-        EXPECT_EQ(out.rfind(BANNER, 0), 0u) << out;
-        return out.substr(std::min(out.size(), strlen(BANNER)));
+        const std::string opening = BANNER + start_display();
+        EXPECT_EQ(out.rfind(opening, 0), 0u) << out;
+        return out.substr(std::min(out.size(), opening.size()));
     }
     std::string log() const {
         const std::vector<std::string> names = list_dir(dir.file("log"));
@@ -94,16 +96,14 @@ TEST(Session, IllegalLinesAndGameCommandsGoToTheLogOnly) {
     write_file(s.dir.file("brelok.ini"), default_settings());
     const std::string out =
         s.run("xyz\nselectivite abc\nlevel 40\ntime\nname Some Body\nrating 2100 1900\n"
-              "hard\nfritz\n   \n.\nmenu\ne2e4\ne2e5\nundo\ngo\nquit\n");
+              "hard\nfritz\n   \n.\nmenu\ne2e5\nundo\nquit\n");
     EXPECT_EQ(out, "Illegal move\nIllegal move: undo\n");
     const std::string log = s.log();
     for (const char* line :
          {"<\"xyz\"\nIllegal move (xyz)\n", "Illegal move (selectivite abc)\n",
           "Illegal move (level 40)\n", "Illegal move (time)\n", "<\"rating 2100 1900\"\n<\"hard\""
-          "\nEnable Pondering\n<\"fritz\"\nPlaying under Fritz\n<\"   \"\n<\".\"\n<\"menu\"\n<\"e2e4\"\n"
-          "Command code 0: no game loop to carry it out yet\n<\"e2e5\"\nIllegal move\n<\"undo\"\n"
-          "Illegal move: undo\n<\"go\"\nCommand code 1: no game loop to carry it out yet\n"
-          "<\"quit\"\nLeaving the program\n"})
+          "\nEnable Pondering\n<\"fritz\"\nPlaying under Fritz\n<\"   \"\n<\".\"\n<\"menu\"\n"
+          "<\"e2e5\"\nIllegal move\n<\"undo\"\nIllegal move: undo\n<\"quit\"\nLeaving the program\n"})
         EXPECT_NE(log.find(line), std::string::npos) << line << "\n---\n" << log;
     EXPECT_EQ(log.find("Illegal move (name"), std::string::npos);
     EXPECT_NE(log.find(BANNER), std::string::npos);

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include "engine_process.h"
+#include "game_session.h"
 
 namespace {
 
@@ -43,7 +44,7 @@ TEST(Startup, ShippedSettingsFileIsCompleteAndLetsTheEngineStart) {
     const std::string shipped = read_file(std::string(BRELOK_SOURCE_DIR) + "/brelok.ini");
     EXPECT_EQ(shipped, default_settings("1"));
     write_file(dir.file("brelok.ini"), shipped);
-    EXPECT_EQ(run_to_end(dir, "quit\n", 0), BANNER);
+    EXPECT_EQ(run_to_end(dir, "quit\n", 0), BANNER + start_display());
     EXPECT_EQ(read_file(dir.file("brelok.ini")), shipped);
 }
 
@@ -55,7 +56,7 @@ TEST(Startup, EmptyValuesAreFilledInPlaceAndOtherLinesKept) {
     write_file(dir.file("brelok.ini"), settings);
     std::string expected = settings;
     expected.replace(expected.find("SIZE_HT="), 8, "SIZE_HT=8");
-    EXPECT_EQ(run_to_end(dir, "quit\n", 0), BANNER);
+    EXPECT_EQ(run_to_end(dir, "quit\n", 0), BANNER + start_display());
     EXPECT_EQ(read_file(dir.file("brelok.ini")), expected);
 }
 
@@ -91,7 +92,7 @@ TEST(Startup, ValuesAreReadByTheirKeysType) {
 TEST(Startup, UnterminatedLastLineGetsItsLineEndBeforeAnAppendedKey) {
     Ttemp_dir dir;
     write_file(dir.file("brelok.ini"), "DEBUG_TEST=yes");
-    EXPECT_EQ(run_to_end(dir, "quit\n", 0), BANNER);
+    EXPECT_EQ(run_to_end(dir, "quit\n", 0), BANNER + start_display());
     EXPECT_EQ(read_file(dir.file("brelok.ini")), "DEBUG_TEST=yes\n" + table_lines());
 }
 
@@ -99,7 +100,8 @@ TEST(Startup, CountsBookEntries) {
     Ttemp_dir dir;
     write_file(dir.file("brelok.ini"), default_settings());
     write_file(dir.file("b_book.bin"), std::string(24 * 3 + 5, 'x'));
-    EXPECT_EQ(run_to_end(dir, "quit\n", 0), "3 entries found in the Opening Book (b_book.bin)\n");
+    EXPECT_EQ(run_to_end(dir, "quit\n", 0),
+              "3 entries found in the Opening Book (b_book.bin)\n" + start_display());
 }
 
 TEST(Startup, EpdArgumentRunsTheSuiteAndEnds) {

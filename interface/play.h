@@ -1,0 +1,44 @@
+// The game-flow controller: plays the game kept in the game record, ponders on the opponent's
+// time, runs the analyze and edit modes and carries out the commands of the command reader. Its
+// state lives in the settings object (modes, clocks, levels) and in the search's abort reason,
+// the pending command code.
+#pragma once
+
+#include "board/types.h"
+
+class Tplay {
+  public:
+    Tplay();
+
+    // The game loop; ends only through "quit" or the end of input.
+    [[noreturn]] void run();
+
+    // Seconds for the coming move of the engine (0: no limit, in analyze mode).
+    static double time_budget();
+
+    // Carries out the pending command code.
+    void execute();
+
+  private:
+    void reset_state();
+    void show_position();
+    void detect_game_end();
+    void engine_turn();
+    void after_search(Move best, int origin);
+    void ponder();
+    bool may_ponder();
+    void analyze_step(Move best);
+    void edit();
+    void new_game();
+    void result();
+    void print_game_table();
+    void remove();
+    void play_entered_move();
+    void run_tool();
+    void print_move_played();
+    void refresh_entry_board();
+    void wait_for_command();
+};
+
+// The pending command code: the abort reason of the search.
+int& pending_code();

@@ -1,0 +1,45 @@
+// What the game loop prints that scripted sessions meet again and again.
+#pragma once
+
+#include <string>
+
+// "Brelok[host] version", as the engine names itself.
+std::string program_id();
+
+// The board diagram and FEN line of the console display, for a FEN placement and side.
+std::string console_display(int move_number, bool white_to_move, const std::string& diagram,
+                            const std::string& fen);
+
+// The console display of the standard start position at the start of the loop (with the empty
+// line the loop prints first).
+std::string start_display();
+
+#include <vector>
+
+#include "engine_process.h"
+
+// An engine in a directory of its own with a complete settings file, driven line by line.
+class Tgame_session {
+  public:
+    explicit Tgame_session(const std::string& extra_settings = "");
+    Ttemp_dir       dir;
+    Tengine_process engine;
+
+    void send(const std::string& lines) { engine.send(lines); }
+    // Waits for the text after the last point reached; moves that point past it. False on time.
+    bool expect(const std::string& text, double seconds = 20);
+    // The engine's next move line "N. ... move" after the last point: the move, "" on time.
+    std::string next_move(double seconds = 20);
+    // Output from the last point on.
+    std::string rest() { return engine.output().substr(mark); }
+    // The output with search reports (lines starting with a blank) left out.
+    std::string protocol_lines();
+    std::string log() const;
+    size_t      mark = 0;
+};
+
+// Plays coordinate moves from a FEN with the engine's own board code; the FEN reached (as the
+// engine prints it), or "" when a move is illegal.
+std::string fen_after(const std::string& fen, const std::vector<std::string>& moves);
+// The legal moves of a position in coordinate form.
+std::vector<std::string> legal_moves(const std::string& fen);
