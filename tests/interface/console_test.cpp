@@ -10,6 +10,7 @@
 #include "interface/config.h"
 #include "interface/console.h"
 #include "in_temp_dir.h"
+#include "stdin_pipe.h"
 
 namespace {
 
@@ -46,29 +47,6 @@ TEST_F(ConsoleLog, LoggingOffCreatesNothing) {
     config.log_on = 1;
 }
 
-// Standard input replaced by a pipe for the length of a test.
-class Tstdin_pipe {
-  public:
-    Tstdin_pipe() {
-        int fds[2];
-        if (pipe(fds) != 0)
-            abort();
-        saved = dup(0);
-        dup2(fds[0], 0);
-        close(fds[0]);
-        writer = fds[1];
-    }
-    ~Tstdin_pipe() {
-        close(writer);
-        dup2(saved, 0);
-        close(saved);
-    }
-    void send(const char* text) const { EXPECT_GT(write(writer, text, strlen(text)), 0); }
-
-  private:
-    int saved  = -1;
-    int writer = -1;
-};
 
 double seconds() {
     using namespace std::chrono;

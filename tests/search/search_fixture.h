@@ -12,6 +12,7 @@
 #include "board/notation.h"
 #include "interface/config.h"
 #include "interface/in_temp_dir.h"
+#include "interface/stdin_pipe.h"
 #include "line_fixture.h"
 #include "search/hash_pawns.h"
 #include "search/hash_table.h"
@@ -19,31 +20,8 @@
 
 namespace search_test {
 
-// At every tick (500 ms) the poll reads standard input, and the end of input ends the process;
-// under a test driver standard input may well be closed. A pipe whose writing end stays open
-// gives the poll nothing to read, so searches run their course whatever their length, with the
-// poll working as in a game.
-class Tsilent_stdin {
-  public:
-    Tsilent_stdin() {
-        int fds[2];
-        if (pipe(fds) != 0)
-            abort();
-        saved = dup(STDIN_FILENO);
-        dup2(fds[0], STDIN_FILENO);
-        close(fds[0]);
-        writer = fds[1];
-    }
-    ~Tsilent_stdin() {
-        close(writer);
-        dup2(saved, STDIN_FILENO);
-        close(saved);
-    }
-
-  private:
-    int saved  = -1;
-    int writer = -1;
-};
+// Under a test driver standard input may well be closed: searches get a silent pipe instead.
+using Tsilent_stdin = Tstdin_pipe;
 
 // The settings and run-time fields a search test may change.
 struct Tsaved_settings {

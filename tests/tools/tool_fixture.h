@@ -2,31 +2,22 @@
 // and silent, since the search polls it and the end of input would end the process.
 #pragma once
 
-#include <cstdlib>
-#include <unistd.h>
+#include <memory>
 
 #include "interface/in_temp_dir.h"
+#include "interface/stdin_pipe.h"
 
 class Ttool_test : public Tin_temp_dir {
   protected:
     void SetUp() override {
         Tin_temp_dir::SetUp();
-        int fds[2];
-        if (pipe(fds) != 0)
-            abort();
-        saved_stdin = dup(0);
-        dup2(fds[0], 0);
-        close(fds[0]);
-        stdin_writer = fds[1];
+        input = std::make_unique<Tstdin_pipe>();
     }
     void TearDown() override {
-        close(stdin_writer);
-        dup2(saved_stdin, 0);
-        close(saved_stdin);
+        input.reset();
         Tin_temp_dir::TearDown();
     }
 
   private:
-    int saved_stdin  = -1;
-    int stdin_writer = -1;
+    std::unique_ptr<Tstdin_pipe> input;
 };
