@@ -1,4 +1,5 @@
 // Every position comes into being here: the game start, edit mode, EPD lines, book and learning.
+#include <cassert>
 #include <cstring>
 
 #include "board/boarddata.h"
@@ -145,5 +146,6 @@ int Tboarddata::set_fen(const char* text) {
         }
 
     base_score = base_score_from_scratch(phase, us);
+    assert(b.is_consistent(us));
     return 1;
 }

@@ -1,5 +1,6 @@
 // Everything a search sets up before its first iteration, and the one-position evaluation that
 // shares that set-up.
+#include <cassert>
 #include <cstring>
 
 #include "board/boarddata.h"
@@ -36,6 +37,8 @@ void Tsearch::compute_hanging_pieces() {
 }
 
 void Tsearch::prepare_search(Tboarddata& root, double seconds) {
+    // Every search starts from a board that make and unmake have kept exact.
+    assert(board_state.is_consistent(root.side_to_move()));
     reset_search_statistics();
     predicted_reply = 0;
     config.tick_period.store(seconds > 0 && seconds < 2.0 ? 100 : 500, std::memory_order_relaxed);

@@ -1,5 +1,6 @@
 // Iterative deepening at the root: the root move list with its own ordering, principal-variation
 // search with fail-high re-searches, the panic state, and the K-best mode.
+#include <cassert>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -112,6 +113,7 @@ void Tsearch::run_root_moves(Tboarddata& root, int& alpha, int beta, int& best, 
             }
         }
         unmake(m, &root);
+        assert(board_state.is_consistent(root.side_to_move()));
 
         const int     s     = negate_score(result_score(child));
         const uint8_t flags = bound_swap(result_flags(child));
