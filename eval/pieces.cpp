@@ -32,9 +32,11 @@ struct Tside_pieces {
 };
 
 // A table read at x / 2, with the truncated average of two neighbours for odd x.
+// Callers keep x below 2N - 1; the index is held inside the table all the same.
 template <size_t N> int half_step(const int (&table)[N], int x) {
-    const int i = x / 2;
-    return x % 2 == 0 ? table[i] : (table[i] + table[i + 1]) / 2;
+    const size_t i    = std::min(size_t(x / 2), N - 1);
+    const size_t next = std::min(i + 1, N - 1);
+    return x % 2 == 0 ? table[i] : (table[i] + table[next]) / 2;
 }
 
 // Enemy knights and bishops pinned by C's sliders to something worth more than themselves.
