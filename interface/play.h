@@ -32,6 +32,7 @@ class Tplay {
     void new_game();
     void result();
     void print_game_table();
+    void undo();
     void remove();
     void play_entered_move();
     void run_tool();

@@ -52,11 +52,7 @@ void Tplay::execute() {
         config.force_mode                       = 0;
         break;
     }
-    case CMD_UNDO:
-        if (game.game_ply > 0)
-            game.undo_last_move();
-        config.restart = 1;
-        break;
+    case CMD_UNDO: undo(); break;
     case CMD_EDIT: edit(); break;
     case CMD_REMOVE: remove(); break;
     case CMD_NEW: new_game(); break;
@@ -100,6 +96,13 @@ void Tplay::play_entered_move() {
         config.restart = 0;
         return;
     }
+    config.restart = 1;
+}
+
+// Takes back one half-move (none at the start of the game) and restarts the turn.
+void Tplay::undo() {
+    if (game.game_ply > 0)
+        game.undo_last_move();
     config.restart = 1;
 }
 

@@ -169,11 +169,7 @@ void Tplay::analyze_step(Move best) {
     for (;;) {
         switch (pending_code()) {
         case CMD_MOVE: play_entered_move(); return;
-        case CMD_UNDO:
-            if (game.game_ply > 0)
-                game.undo_last_move();
-            config.restart = 1;
-            return;
+        case CMD_UNDO: undo(); return;
         case CMD_EDIT: edit(); return;
         case CMD_NEW: new_game(); return;
         case CMD_MOVE_NOW:
