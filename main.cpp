@@ -1,8 +1,8 @@
 // Brelok: start-up checks, then the EPD suite of the command line or the game loop.
 #include <cstring>
 
-#include "interface/config.h"
-#include "interface/console.h"
+#include "base/config.h"
+#include "base/console.h"
 #include "interface/play.h"
 #include "interface/startup.h"
 #include "platform/platform.h"

@@ -14,7 +14,7 @@
 
 #include "bench/bench_search.h"
 #include "board/notation.h"
-#include "interface/config.h"
+#include "base/config.h"
 #include "tools/benchmark_positions.h"
 
 namespace {

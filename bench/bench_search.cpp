@@ -1,9 +1,9 @@
 #include "bench/bench_search.h"
 
 #include "board/boarddata.h"
-#include "interface/config.h"
-#include "interface/console.h"
-#include "search/hash_pawns.h"
+#include "base/config.h"
+#include "base/console.h"
+#include "eval/hash_pawns.h"
 #include "search/hash_table.h"
 #include "search/search.h"
 #include "tools/benchmark_positions.h"

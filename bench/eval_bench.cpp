@@ -10,7 +10,7 @@
 
 #include "board/boarddata.h"
 #include "eval/evaluate.h"
-#include "search/hash_pawns.h"
+#include "eval/hash_pawns.h"
 
 namespace {
 

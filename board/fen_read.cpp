@@ -3,8 +3,8 @@
 #include <cstring>
 
 #include "board/boarddata.h"
-#include "interface/config.h"
-#include "interface/console.h"
+#include "base/config.h"
+#include "base/console.h"
 
 const char* const STANDARD_START_FEN = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -";
 

@@ -4,7 +4,7 @@
 
 #include "board/boarddata.h"
 #include "board/notation.h"
-#include "interface/console.h"
+#include "base/console.h"
 
 namespace {
 

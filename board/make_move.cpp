@@ -1,8 +1,10 @@
 // Make and unmake: every board-state change is incremental, and make works out the checkers of
 // the child without a full attack scan (only an en-passant capture needs one).
 #include "board/boarddata.h"
-#include "eval/psqt.h"
-#include "interface/console.h"
+#include "board/piece_square.h"
+#include "base/console.h"
+
+int32_t piece_square[2][7][3][64];
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <cstring>
 
 #include "board/board.h"
-#include "interface/config.h"
-#include "interface/console.h"
+#include "base/config.h"
+#include "base/console.h"
 
 const char* const SQUARE_NAMES[64] = {
     "a1", "b1", "c1", "d1", "e1", "f1", "g1", "h1",

@@ -2,7 +2,7 @@
 // the hash-key values. Nothing here changes after init_tables().
 #pragma once
 
-#include "board/lagged_random.h"
+#include "base/lagged_random.h"
 #include "board/rotation.h"
 #include "board/types.h"
 

@@ -1,7 +1,7 @@
 // No book in this build yet: lookups miss, building commands report that they cannot run.
 #include "book/book.h"
 
-#include "interface/console.h"
+#include "base/console.h"
 
 namespace {
 int no_book_building(const char* command) {

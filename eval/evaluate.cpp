@@ -10,8 +10,8 @@
 #include "eval/root_snapshot.h"
 #include "eval/terms.h"
 #include "eval/weights.h"
-#include "interface/config.h"
-#include "search/hash_pawns.h"
+#include "base/config.h"
+#include "eval/hash_pawns.h"
 
 using namespace weights;
 

@@ -7,7 +7,7 @@
 #include "eval/root_snapshot.h"
 #include "eval/terms.h"
 #include "eval/weights.h"
-#include "search/hash_pawns.h"
+#include "eval/hash_pawns.h"
 
 using namespace eval_bb;
 using namespace weights;

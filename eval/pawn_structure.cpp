@@ -6,7 +6,7 @@
 #include "eval/psqt.h"
 #include "eval/root_snapshot.h"
 #include "eval/weights.h"
-#include "search/hash_pawns.h"
+#include "eval/hash_pawns.h"
 
 using namespace eval_bb;
 

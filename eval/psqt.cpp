@@ -4,7 +4,6 @@
 
 #include "eval/weights.h"
 
-int32_t piece_square[2][7][3][64];
 int32_t knight_outpost[2][64];
 int32_t bishop_outpost[2][64];
 int32_t rook_outpost[2][64];

@@ -5,11 +5,8 @@
 
 #include <cstdint>
 
+#include "board/piece_square.h"
 #include "board/types.h"
-
-// [colour][piece type][phase][square], owner's view. Make-move's base score reads the knight,
-// bishop, rook, queen and king rows; the pawn rows serve the pawn-structure evaluation only.
-extern int32_t piece_square[2][7][3][64];
 
 // Outpost values by colour and square (owner's view, mirrored for Black).
 extern int32_t knight_outpost[2][64];

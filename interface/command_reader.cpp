@@ -6,8 +6,8 @@
 #include "board/board.h"
 #include "board/boarddata.h"
 #include "interface/commands.h"
-#include "interface/config.h"
-#include "interface/console.h"
+#include "base/config.h"
+#include "base/console.h"
 #include "interface/game.h"
 #include "search/report.h"
 #include "search/search.h"
@@ -181,8 +181,8 @@ int read_command(int wait) {
         return CMD_NONE;
     }
     if (strcmp(first, "rating") == 0 && console.nb_words == 3) {
-        game.ratings[0] = parse_setting_int(console.words[1]);
-        game.ratings[1] = parse_setting_int(console.words[2]);
+        search.ratings[0] = parse_setting_int(console.words[1]);
+        search.ratings[1] = parse_setting_int(console.words[2]);
         return CMD_NONE;
     }
     // Protocol 2 interfaces wait for the features before they go on: list the ones of protocol 1.

@@ -4,7 +4,7 @@
 
 #include "board/notation.h"
 #include "interface/commands.h"
-#include "interface/console.h"
+#include "base/console.h"
 
 namespace {
 

@@ -21,8 +21,8 @@ Tgame::Tgame() {
 }
 
 void Tgame::reset_game() {
-    ponder_searches = 0;
-    ponder_hits     = 0;
+    search.ponder_searches = 0;
+    search.ponder_hits     = 0;
     game_ply        = 0;
     tags[TAG_EVENT] = "?";
     tags[TAG_SITE]  = "Brelok";
@@ -113,12 +113,12 @@ bool Tgame::is_legal(Move move) {
     return false;
 }
 
-void Tgame::store_search_result(int score, int bound, double duration, int depth) {
+void Tgame::store_search_result() {
     const int index = board_state.game_ply + 1;
     if (index < 1 || index >= GAME_RECORD_SIZE)
         return;
-    scores[index] = score;
-    bounds[index] = bound;
-    times[index]  = duration;
-    depths[index] = depth;
+    scores[index] = search.final_score;
+    bounds[index] = search.final_bound;
+    times[index]  = search.final_duration;
+    depths[index] = search.last_iteration;
 }

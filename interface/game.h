@@ -41,9 +41,6 @@ class Tgame {
     uint16_t    book_marks[GAME_RECORD_SIZE];
     Color       start_side = WHITE;
     std::string tags[NB_TAGS];
-    int         ratings[2]{}; // from "rating", in the order given
-    int         ponder_searches = 0;
-    int         ponder_hits     = 0;
 
     Tgame();
 
@@ -61,8 +58,9 @@ class Tgame {
     // Whether the move is in the legal list of the current position.
     bool is_legal(Move move);
 
-    // What think found for the coming half-move (index game_ply + 1).
-    void store_search_result(int score, int bound, double duration, int depth);
+    // What the search just found, for the coming half-move (index game_ply + 1): called right
+    // after a search in the game, while the board still stands where it started.
+    void store_search_result();
 
   private:
     void make_on_root(Move move);

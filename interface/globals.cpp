@@ -7,10 +7,12 @@
 #include "board/board.h"
 #include "board/tables.h"
 #include "eval/psqt.h"
-#include "interface/config.h"
-#include "interface/console.h"
-#include "search/hash_pawns.h"
+#include "interface/commands.h"
+#include "base/config.h"
+#include "base/console.h"
+#include "eval/hash_pawns.h"
 #include "search/hash_table.h"
+#include "search/search.h"
 
 Tconsole console;
 Tconfig  config;
@@ -21,6 +23,8 @@ struct Ttables_builder {
         init_tables(console.random);
         init_piece_square_tables();
         srand(unsigned(time(nullptr)));
+        // The search reads its input through the game loop's reader.
+        search_input_reader = read_command;
     }
 } tables_builder;
 } // namespace

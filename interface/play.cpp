@@ -9,8 +9,8 @@
 #include "board/notation.h"
 #include "book/book.h"
 #include "interface/commands.h"
-#include "interface/config.h"
-#include "interface/console.h"
+#include "base/config.h"
+#include "base/console.h"
 #include "interface/game.h"
 #include "platform/platform.h"
 #include "search/draws.h"
@@ -184,6 +184,7 @@ void Tplay::engine_turn() {
     if (config.fritz_mode)
         console.print("\n%s\n", game.root.get_fen().c_str());
     const Move best = search.think(game.root, 1, 0, 0, time_budget(), 0, nullptr, 0);
+    game.store_search_result();
     after_search(best, origin);
 }
 

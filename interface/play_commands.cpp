@@ -9,8 +9,8 @@
 #include "book/book.h"
 #include "book/learning.h"
 #include "interface/commands.h"
-#include "interface/config.h"
-#include "interface/console.h"
+#include "base/config.h"
+#include "base/console.h"
 #include "interface/game.h"
 #include "interface/play.h"
 #include "platform/platform.h"
@@ -133,7 +133,7 @@ void Tplay::new_game() {
     config.opponent_name.clear();
     game.tags[TAG_WHITE].clear();
     game.tags[TAG_BLACK].clear();
-    game.ratings[0] = game.ratings[1] = 0;
+    search.ratings[0] = search.ratings[1] = 0;
     config.edit_mode = 0;
     reset_state();
     if (!config.fritz_mode && !config.analyze_mode) {

@@ -6,8 +6,8 @@
 #include "board/notation.h"
 #include "book/learning.h"
 #include "interface/commands.h"
-#include "interface/config.h"
-#include "interface/console.h"
+#include "base/config.h"
+#include "base/console.h"
 #include "interface/game.h"
 #include "interface/play.h"
 #include "search/draws.h"
@@ -128,13 +128,15 @@ void Tplay::ponder() {
     search.pondered_move  = predicted;
     search.entered_move   = 0;
     console.print("Pondering move  : %s\n", coord(predicted, opponent).c_str());
-    ++game.ponder_searches;
+    ++search.ponder_searches;
 
     game.add_move(predicted, ORIGIN_ENTERED);
     if (root.gen_legal() != GEN_CHECKMATE && root.halfmove_clock >= 100)
         root.is_fifty_move_draw();
 
     const Move best = search.think(root, 1, 1, 0, time_budget(), 0, nullptr, 0);
+    game.store_search_result();
+
     // A search that ended on its own waits here for the opponent's move.
     if (search.ponder_state == PONDER_NOTHING_YET && pending_code() < 0) {
         pending_code() = read_command(1);
@@ -145,7 +147,7 @@ void Tplay::ponder() {
 
     if (search.ponder_state == PONDER_HIT) {
         console.print("I have correctly predicted %s :-) \n", coord(predicted, opponent).c_str());
-        ++game.ponder_hits;
+        ++search.ponder_hits;
         after_search(best, ORIGIN_SEARCH);
         return;
     }

@@ -5,8 +5,8 @@
 #include <cstring>
 
 #include "interface/commands.h"
-#include "interface/config.h"
-#include "interface/console.h"
+#include "base/config.h"
+#include "base/console.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "interface/config.h"
-#include "interface/console.h"
+#include "base/config.h"
+#include "base/console.h"
 #include "platform/platform.h"
 
 std::string make_program_id() {

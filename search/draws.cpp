@@ -1,11 +1,11 @@
 // Repetitions on the search line and in the game, and the contempt rules of the draw score:
 // a draw is welcome when our clock runs low, and worth a little less than nothing against a
 // much weaker known opponent.
+#include "search/search.h"
 #include "search/draws.h"
 
 #include "eval/root_snapshot.h"
-#include "interface/config.h"
-#include "interface/game.h"
+#include "base/config.h"
 
 namespace {
 
@@ -75,8 +75,8 @@ int contempt_draw_score(const Tboarddata& node) {
     if (t < OUT_OF_TIME_BLIND && o_unknown && d < DRAW_WHEN_OUT)
         return DRAW_WHEN_OUT;
     if (d == 0 && !config.opponent_name.empty()) {
-        const int us   = root_snapshot.side == WHITE ? game.ratings[0] : game.ratings[1];
-        const int them = root_snapshot.side == WHITE ? game.ratings[1] : game.ratings[0];
+        const int us   = root_snapshot.side == WHITE ? search.ratings[0] : search.ratings[1];
+        const int them = root_snapshot.side == WHITE ? search.ratings[1] : search.ratings[0];
         if (plausible_rating(us) && plausible_rating(them) && us - them >= RATING_GAP)
             d = DRAW_VS_WEAKER;
     }

@@ -4,7 +4,7 @@
 
 #include "eval/evaluate.h"
 #include "eval/root_snapshot.h"
-#include "interface/config.h"
+#include "base/config.h"
 #include "search/ordering.h"
 
 namespace {

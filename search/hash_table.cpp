@@ -7,9 +7,9 @@
 
 #include "board/board.h"
 #include "board/boarddata.h"
-#include "interface/config.h"
-#include "interface/console.h"
-#include "search/hash_pawns.h"
+#include "base/config.h"
+#include "base/console.h"
+#include "eval/hash_pawns.h"
 
 const char* const BOUND_NAMES[5] = {"UNKNO", "NORMAL", "UPPER", "LOWER", "ERROR"};
 

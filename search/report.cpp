@@ -7,9 +7,8 @@
 #include "board/boarddata.h"
 #include "board/notation.h"
 #include "eval/evaluate.h"
-#include "interface/config.h"
-#include "interface/console.h"
-#include "interface/game.h"
+#include "base/config.h"
+#include "base/console.h"
 #include "search/hash_table.h"
 #include "search/search.h"
 #include "tablebases/probe.h"
@@ -183,8 +182,8 @@ void print_statistics() {
         std::snprintf(ratio, sizeof ratio, ", TB: %d", int(tablebase_stats.hits));
         line += ratio;
     }
-    if (config.in_game && game.ponder_searches) {
-        std::snprintf(ratio, sizeof ratio, ", Ponder Hit:%d/%d", game.ponder_hits, game.ponder_searches);
+    if (config.in_game && search.ponder_searches) {
+        std::snprintf(ratio, sizeof ratio, ", Ponder Hit:%d/%d", search.ponder_hits, search.ponder_searches);
         line += ratio;
     }
     console.print("%s\n", line.c_str());

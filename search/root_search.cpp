@@ -7,8 +7,8 @@
 
 #include "board/boarddata.h"
 #include "eval/evaluate.h"
-#include "interface/config.h"
-#include "interface/console.h"
+#include "base/config.h"
+#include "base/console.h"
 #include "search/draws.h"
 #include "search/hash_table.h"
 #include "search/report.h"

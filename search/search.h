@@ -50,6 +50,16 @@ class Tsearch {
     Move pondered_move   = 0;
     Move entered_move    = 0; // the move typed by the opponent (command code 0)
     Move predicted_reply = 0;
+    int  ponder_searches = 0; // this game's ponder searches and the hits among them
+    int  ponder_hits     = 0;
+
+    int ratings[2] = {0, 0}; // from "rating": the engine's, then the opponent's
+
+    // What the last search found: the score of its latest exact iteration (else the first
+    // one's), that iteration's bound, and how long the last iteration took.
+    int    final_score    = 0;
+    int    final_bound    = 0;
+    double final_duration = 0;
 
     int abort_flag   = 0;
     int abort_reason = ABORT_NONE; // the pending command code of the game loop
@@ -94,6 +104,12 @@ class Tsearch {
 };
 
 extern Tsearch search;
+
+// How the search reads the input while it runs: the game loop installs its command reader here
+// at start-up. With wait 0 it answers CMD_NONE when no whole line can be had at once. Left
+// empty (benchmarks, tools linked without the game loop), a search reads no input.
+using Tinput_reader = int (*)(int wait);
+extern Tinput_reader search_input_reader;
 
 // The node's result: the best score when the best flags hold a bound kind, else the evaluation.
 inline int result_score(const Tboarddata& node) {

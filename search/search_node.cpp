@@ -6,7 +6,7 @@
 #include "board/boarddata.h"
 #include "board/movegen.h"
 #include "eval/evaluate.h"
-#include "interface/config.h"
+#include "base/config.h"
 #include "search/draws.h"
 #include "search/extensions.h"
 #include "search/hash_table.h"

@@ -2,16 +2,16 @@
 // clock and the input once per tick of the ticker thread.
 #include "board/boarddata.h"
 #include "eval/evaluate.h"
-#include "interface/commands.h"
-#include "interface/config.h"
-#include "interface/console.h"
-#include "interface/game.h"
+#include "base/command_codes.h"
+#include "base/config.h"
+#include "base/console.h"
 #include "search/hash_table.h"
 #include "search/report.h"
 #include "search/score.h"
 #include "search/search.h"
 
-Tsearch search;
+Tsearch       search;
+Tinput_reader search_input_reader = nullptr;
 
 namespace {
 
@@ -67,7 +67,7 @@ bool Tsearch::poll_search() {
             return stop(ABORT_TIME);
     }
 
-    const int code = read_command(0);
+    const int code = search_input_reader ? search_input_reader(0) : CMD_NONE;
     if (code == CMD_NONE)
         return false;
     const bool analysing_or_pondering = config.analyze_mode || waiting_ponder;
@@ -227,11 +227,9 @@ Move Tsearch::think(Tboarddata& root, int in_game, int pondering_search, int max
             score = iteration_score[d];
             break;
         }
-    // Outside a game the result stays in the root record: the game's figures are left alone.
-    if (in_game)
-        game.store_search_result(score, iteration_bound[last_iteration > 0 ? last_iteration : 1],
-                                 iteration_end[last_iteration] - iteration_start[last_iteration],
-                                 last_iteration);
+    final_score    = score;
+    final_bound    = iteration_bound[last_iteration > 0 ? last_iteration : 1];
+    final_duration = iteration_end[last_iteration] - iteration_start[last_iteration];
 
     root             = top;
     b.current_record = &root;

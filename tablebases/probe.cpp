@@ -1,7 +1,7 @@
 #include "tablebases/probe.h"
 
 #include "board/boarddata.h"
-#include "interface/config.h"
+#include "base/config.h"
 
 Ttablebase_stats tablebase_stats;
 

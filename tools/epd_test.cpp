@@ -11,7 +11,7 @@
 
 #include "board/boarddata.h"
 #include "board/notation.h"
-#include "interface/console.h"
+#include "base/console.h"
 #include "search/report.h"
 #include "search/search.h"
 #include "tools/date_text.h"

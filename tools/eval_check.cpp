@@ -8,7 +8,7 @@
 #include "board/boarddata.h"
 #include "board/notation.h"
 #include "eval/pawn_structure.h"
-#include "interface/console.h"
+#include "base/console.h"
 #include "search/search.h"
 #include "tools/text_lines.h"
 #include "tools/tools.h"

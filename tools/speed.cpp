@@ -6,7 +6,7 @@
 
 #include "board/boarddata.h"
 #include "board/notation.h"
-#include "interface/console.h"
+#include "base/console.h"
 #include "search/search.h"
 #include "tools/benchmark_positions.h"
 #include "tools/date_text.h"

@@ -9,7 +9,7 @@
 
 #include "board/boarddata.h"
 #include "board/tables.h"
-#include "interface/config.h"
+#include "base/config.h"
 
 namespace {
 

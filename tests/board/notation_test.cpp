@@ -13,7 +13,7 @@
 
 #include "board/boarddata.h"
 #include "board/notation.h"
-#include "interface/config.h"
+#include "base/config.h"
 #include "perft.h"
 
 namespace {

@@ -8,7 +8,7 @@
 
 #include "eval/evaluate.h"
 #include "eval/terms.h"
-#include "search/hash_pawns.h"
+#include "eval/hash_pawns.h"
 #include "eval_positions.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include "eval/evaluate.h"
 #include "eval/pawn_structure.h"
-#include "search/hash_pawns.h"
+#include "eval/hash_pawns.h"
 #include "eval_positions.h"
 
 namespace {

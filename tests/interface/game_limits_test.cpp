@@ -5,7 +5,7 @@
 #include <climits>
 
 #include "game_session.h"
-#include "interface/config.h"
+#include "base/config.h"
 #include "interface/game.h"
 #include "interface/play.h"
 

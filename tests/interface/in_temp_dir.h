@@ -6,8 +6,8 @@
 #include <gtest/gtest.h>
 
 #include "engine_process.h"
-#include "interface/config.h"
-#include "interface/console.h"
+#include "base/config.h"
+#include "base/console.h"
 
 class Tin_temp_dir : public ::testing::Test {
   protected:

@@ -3,7 +3,7 @@
 
 #include "board/types.h"
 #include "interface/commands.h"
-#include "interface/config.h"
+#include "base/config.h"
 #include "in_temp_dir.h"
 
 namespace {

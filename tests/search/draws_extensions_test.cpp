@@ -5,7 +5,7 @@
 #include <string>
 
 #include "eval/root_snapshot.h"
-#include "interface/config.h"
+#include "base/config.h"
 #include "interface/game.h"
 #include "line_fixture.h"
 #include "search/draws.h"
@@ -22,7 +22,7 @@ struct Tsaved_state {
     int            in_game = config.in_game, draw = config.DRAW_SCORE, time = config.time_left, otim = config.otim_left;
     uint8_t        analyze  = config.analyze_mode;
     std::string    name     = config.opponent_name;
-    int            ratings[2] = {game.ratings[0], game.ratings[1]};
+    int            ratings[2] = {search.ratings[0], search.ratings[1]};
     Troot_snapshot snapshot   = root_snapshot;
 
     ~Tsaved_state() {
@@ -33,8 +33,8 @@ struct Tsaved_state {
         config.otim_left     = otim;
         config.analyze_mode  = analyze;
         config.opponent_name = name;
-        game.ratings[0] = ratings[0];
-        game.ratings[1] = ratings[1];
+        search.ratings[0] = ratings[0];
+        search.ratings[1] = ratings[1];
         root_snapshot        = snapshot;
     }
 };
@@ -117,8 +117,8 @@ TEST_F(Rules, MuchWeakerKnownOpponentMakesDrawsSlightlyBad) {
     ASSERT_TRUE(line.setup(START));
     in_game_with_clocks(0);
     config.opponent_name = "someone";
-    game.ratings[0] = 2400;
-    game.ratings[1] = 1700;
+    search.ratings[0] = 2400;
+    search.ratings[1] = 1700;
     root_snapshot.side   = WHITE;
     EXPECT_EQ(draw_at_node(), -20);
     line.play("e2", "e4");
@@ -127,9 +127,9 @@ TEST_F(Rules, MuchWeakerKnownOpponentMakesDrawsSlightlyBad) {
     root_snapshot.side = BLACK; // then the engine is the 1700
     EXPECT_EQ(draw_at_node(), 0);
     root_snapshot.side   = WHITE;
-    game.ratings[1] = 1800; // a gap of 600 is not enough
+    search.ratings[1] = 1800; // a gap of 600 is not enough
     EXPECT_EQ(draw_at_node(), 0);
-    game.ratings[1] = 1700;
+    search.ratings[1] = 1700;
     config.opponent_name.clear();
     EXPECT_EQ(draw_at_node(), 0);
 }

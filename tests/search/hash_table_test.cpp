@@ -5,7 +5,7 @@
 #include <string>
 #include <utility>
 
-#include "interface/config.h"
+#include "base/config.h"
 #include "line_fixture.h"
 #include "search/hash_table.h"
 

@@ -10,11 +10,11 @@
 #include "bench/bench_search.h"
 #include "board/boarddata.h"
 #include "board/notation.h"
-#include "interface/config.h"
+#include "base/config.h"
 #include "interface/in_temp_dir.h"
 #include "interface/stdin_pipe.h"
 #include "line_fixture.h"
-#include "search/hash_pawns.h"
+#include "eval/hash_pawns.h"
 #include "search/hash_table.h"
 #include "search/search.h"
 

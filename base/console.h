@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "board/lagged_random.h"
+#include "base/lagged_random.h"
 
 constexpr int INPUT_BUFFER_SIZE  = 1024; // bytes of input held while no line end has come
 constexpr int READ_CHUNK_SIZE    = 512;  // bytes asked for by one read of standard input

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "interface/config.h"
+#include "base/config.h"
 #include "platform/platform.h"
 
 namespace {

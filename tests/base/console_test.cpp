@@ -7,10 +7,10 @@
 
 #include "board/boarddata.h"
 #include "interface/commands.h"
-#include "interface/config.h"
-#include "interface/console.h"
-#include "in_temp_dir.h"
-#include "stdin_pipe.h"
+#include "base/config.h"
+#include "base/console.h"
+#include "interface/in_temp_dir.h"
+#include "interface/stdin_pipe.h"
 
 namespace {
 

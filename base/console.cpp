@@ -1,10 +1,10 @@
-#include "interface/console.h"
+#include "base/console.h"
 
 #include <cctype>
 #include <cstdio>
 #include <cstring>
 
-#include "interface/config.h"
+#include "base/config.h"
 #include "platform/platform.h"
 
 Tconsole::Tconsole() {

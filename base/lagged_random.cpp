@@ -1,4 +1,4 @@
-#include "board/lagged_random.h"
+#include "base/lagged_random.h"
 
 namespace {
 // clang-format off

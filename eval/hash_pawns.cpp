@@ -1,11 +1,11 @@
-#include "search/hash_pawns.h"
+#include "eval/hash_pawns.h"
 
 #include <new>
 
 #include <string>
 
-#include "interface/config.h"
-#include "interface/console.h"
+#include "base/config.h"
+#include "base/console.h"
 
 namespace {
 // Largest power of two not above the request, at least 1.

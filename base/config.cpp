@@ -1,6 +1,6 @@
 // The settings object: its construction (ticker, then every key in table order) and the table of
 // keys itself.
-#include "interface/config.h"
+#include "base/config.h"
 
 #include <cctype>
 #include <climits>

@@ -2,7 +2,7 @@
 #include "board/board.h"
 #include "board/boarddata.h"
 #include "board/notation.h"
-#include "interface/console.h"
+#include "base/console.h"
 #include "search/report.h"
 
 void Tconsole::report_error(const char* format, ...) {

@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "interface/config.h"
-#include "in_temp_dir.h"
+#include "base/config.h"
+#include "interface/in_temp_dir.h"
 
 namespace {
 
