@@ -142,12 +142,16 @@ void Tconsole::append_input(const char* bytes, long count) {
 }
 
 int Tconsole::take_line(char* out, size_t size, size_t length, size_t skip) {
-    const bool fits = length < size;
+    // A Windows console or interface ends its lines with CR LF: the CR is not part of the text.
+    size_t text = length;
+    while (text > 0 && input_buffer[text - 1] == '\r')
+        --text;
+    const bool fits = text < size;
     if (fits) {
-        memcpy(out, input_buffer, length);
-        out[length] = '\0';
+        memcpy(out, input_buffer, text);
+        out[text] = '\0';
     } else {
-        print(">Line of %ld bytes ignored: too long\n", long(length));
+        print(">Line of %ld bytes ignored: too long\n", long(text));
     }
     input_length -= int(length + skip);
     memmove(input_buffer, input_buffer + length + skip, size_t(input_length) + 1);

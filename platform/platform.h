@@ -22,8 +22,8 @@ void prepare_std_streams();
 // Cheap: the search calls it at every tick.
 int stdin_ready();
 
-// One read of up to `size` bytes from descriptor 0, restarted when a signal interrupts it.
-// Returns the byte count, 0 at end of input, -1 on error.
+// Up to `size` bytes of standard input, waiting until there is at least one (a read restarted
+// when a signal interrupts it). Returns the byte count, 0 at end of input, -1 on error.
 long read_stdin(char* buffer, long size);
 
 // --- Time ------------------------------------------------------------------------------------

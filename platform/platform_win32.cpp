@@ -1,14 +1,12 @@
 // Windows side of the platform layer.
 #include "platform/platform.h"
 
-#include <cerrno>
 #include <csignal>
 #include <cstring>
 
 #include <winsock2.h>
 #include <windows.h>
 
-#include <fcntl.h>
 #include <io.h>
 
 namespace platform {
@@ -16,54 +14,127 @@ namespace platform {
 void prepare_std_streams() {
     setvbuf(stdin, nullptr, _IONBF, 0);
     setvbuf(stdout, nullptr, _IONBF, 0);
-    // Input bytes as sent, as on POSIX: a carriage return stays in the line (the word splitter
-    // treats it as white space), and a stray Ctrl-Z in piped input is not an end of input.
-    _setmode(0, _O_BINARY);
 }
+
+// --- Standard input ---------------------------------------------------------------------------
+//
+// No Windows call tells for every kind of handle whether a read would block: PeekNamedPipe
+// fails on files, on some pipes (wine hands Unix pipes over that way) and on sockets, and the
+// console counts events that give no byte. So one thread of its own blocks on the reads and puts
+// the bytes in a queue; the engine only ever looks at the queue. The bytes come as sent (no
+// text-mode translation: a Ctrl-Z in piped input is no end of input); cutting them into lines is
+// left to the console layer, as on POSIX.
 
 namespace {
 
-enum class Tinput_kind { UNKNOWN, PIPE, CONSOLE };
-Tinput_kind input_kind   = Tinput_kind::UNKNOWN;
-HANDLE      input_handle = nullptr;
+constexpr long INPUT_QUEUE_SIZE = 64 * 1024; // the reader waits while this much is not taken
+constexpr long INPUT_READ_SIZE  = 4096;
 
-void detect_input_kind() {
-    input_handle = GetStdHandle(STD_INPUT_HANDLE);
-    DWORD mode   = 0;
-    if (!GetConsoleMode(input_handle, &mode)) {
-        input_kind = Tinput_kind::PIPE;
+// Plain data with static initialisers and no destructor: the thread may still be blocked in a
+// read while the process ends, and nothing it touches must be torn down under it.
+struct Tinput_queue {
+    SRWLOCK            lock    = SRWLOCK_INIT;
+    CONDITION_VARIABLE changed = CONDITION_VARIABLE_INIT; // bytes added, taken, or the end
+    char               bytes[INPUT_QUEUE_SIZE];
+    long               first   = 0; // ring buffer: the oldest byte
+    long               count   = 0;
+    bool               ended   = false; // no byte will come any more
+    bool               failed  = false; // ... because a read failed
+    bool               started = false; // touched by the main thread only
+} input;
+
+// One read of standard input; false at its end or on a failure that would only repeat.
+bool read_some(HANDLE handle, char* buffer, long size, long& got, bool& failed) {
+    for (;;) {
+        DWORD count = 0;
+        SetLastError(ERROR_SUCCESS);
+        const BOOL ok    = ReadFile(handle, buffer, DWORD(size), &count, nullptr);
+        const DWORD error = GetLastError();
+        // Ctrl-C at a console ends the read with nothing in it; the read is simply made again.
+        if (error == ERROR_OPERATION_ABORTED && count == 0)
+            continue;
+        if (!ok) {
+            failed = error != ERROR_BROKEN_PIPE && error != ERROR_HANDLE_EOF;
+            return false;
+        }
+        got = long(count);
+        return count > 0;
+    }
+}
+
+DWORD WINAPI input_main(LPVOID) {
+    const HANDLE handle = GetStdHandle(STD_INPUT_HANDLE);
+    static char  chunk[INPUT_READ_SIZE];
+    bool         failed = handle == nullptr || handle == INVALID_HANDLE_VALUE;
+    long         got    = 0;
+    for (;;) {
+        AcquireSRWLockExclusive(&input.lock);
+        while (input.count == INPUT_QUEUE_SIZE)
+            SleepConditionVariableSRW(&input.changed, &input.lock, INFINITE, 0);
+        const long room = INPUT_QUEUE_SIZE - input.count;
+        ReleaseSRWLockExclusive(&input.lock);
+
+        if (failed || !read_some(handle, chunk, room < INPUT_READ_SIZE ? room : INPUT_READ_SIZE,
+                                 got, failed))
+            break;
+
+        AcquireSRWLockExclusive(&input.lock);
+        for (long i = 0; i < got; ++i)
+            input.bytes[(input.first + input.count + i) % INPUT_QUEUE_SIZE] = chunk[i];
+        input.count += got;
+        ReleaseSRWLockExclusive(&input.lock);
+        WakeAllConditionVariable(&input.changed);
+    }
+    AcquireSRWLockExclusive(&input.lock);
+    input.ended  = true;
+    input.failed = failed;
+    ReleaseSRWLockExclusive(&input.lock);
+    WakeAllConditionVariable(&input.changed);
+    return 0;
+}
+
+// The reader starts with the first look at the input, so that a program that never reads
+// (a tool, a test) has no thread holding its standard input.
+void start_input_thread() {
+    if (input.started)
+        return;
+    input.started = true;
+    const HANDLE thread = CreateThread(nullptr, 0, input_main, nullptr, 0, nullptr);
+    if (thread) {
+        CloseHandle(thread); // never joined: it may sit in a read until the process ends
         return;
     }
-    input_kind = Tinput_kind::CONSOLE;
-    // Mouse and window events would count as pending input without giving a byte to read.
-    SetConsoleMode(input_handle, mode & ~(ENABLE_MOUSE_INPUT | ENABLE_WINDOW_INPUT));
-    FlushConsoleInputBuffer(input_handle);
+    input.ended  = true; // no reader: the input counts as failed, which ends the program cleanly
+    input.failed = true;
 }
 
 } // namespace
 
 int stdin_ready() {
-    if (input_kind == Tinput_kind::UNKNOWN)
-        detect_input_kind();
-    if (input_kind == Tinput_kind::PIPE) {
-        DWORD available = 0;
-        if (!PeekNamedPipe(input_handle, nullptr, 0, nullptr, &available, nullptr))
-            return 1; // a closed pipe or a plain file: the read will tell
-        return available > 0 ? 1 : 0;
-    }
-    DWORD events = 0;
-    GetNumberOfConsoleInputEvents(input_handle, &events);
-    return events > 1 ? 1 : 0;
+    start_input_thread();
+    AcquireSRWLockShared(&input.lock);
+    const bool ready = input.count > 0 || input.ended;
+    ReleaseSRWLockShared(&input.lock);
+    return ready ? 1 : 0;
 }
 
 long read_stdin(char* buffer, long size) {
-    for (;;) {
-        const int count = _read(0, buffer, unsigned(size));
-        if (count >= 0)
-            return count;
-        if (errno != EINTR)
-            return -1;
-    }
+    start_input_thread();
+    if (size <= 0)
+        return 0;
+    AcquireSRWLockExclusive(&input.lock);
+    while (input.count == 0 && !input.ended)
+        SleepConditionVariableSRW(&input.changed, &input.lock, INFINITE, 0);
+    long taken = input.count < size ? input.count : size;
+    for (long i = 0; i < taken; ++i)
+        buffer[i] = input.bytes[(input.first + i) % INPUT_QUEUE_SIZE];
+    input.first = (input.first + taken) % INPUT_QUEUE_SIZE;
+    input.count -= taken;
+    const bool failed = taken == 0 && input.failed;
+    ReleaseSRWLockExclusive(&input.lock);
+    if (taken > 0)
+        WakeAllConditionVariable(&input.changed);
+    return failed ? -1 : taken;
 }
 
 double wall_clock() {
