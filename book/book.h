@@ -1,18 +1,25 @@
-// The opening book: the move for a position, the statistics after a game, and the book-building
-// commands. For now no book is read: every lookup misses and the building commands say so.
+// The opening book as the game loop and the console commands use it: the move for a position,
+// the statistics after a game, and building, merging and filtering books.
 #pragma once
+
+#include <cstdint>
 
 #include "board/boarddata.h"
 #include "board/types.h"
 
-// A book move for the position (its legal list generated), 0 for none. found_in_book is set when
-// the book knows the position even without a move to give.
-Move book_move(Tboarddata& position, int& found_in_book);
+// A book move for the position of the game (game_ply half-moves played, the board state on that
+// position), 0 for none. Prints the statistics of the candidates kept. found_in_book is set
+// when the book knows a position after a legal move even without a move to give.
+Move book_move(Tboarddata& position, int game_ply, int& found_in_book);
 
-// The book statistics after a game: result 0 White won, 1 Black won, 2 draw.
-void update_book_after_game(int result);
+// After a game: counts the result (0 White won, 1 Black won, 2 draw) in the main book's records
+// of the positions after the engine's moves, keys[i] being the position after half-move i,
+// until the first one the book does not know.
+void update_book_after_game(int result, const uint64_t* keys, int game_ply);
 
-// Book building; each returns 1 on success, 0 on failure.
+// Book building; each returns 1 on success, 0 on failure (the output book then unchanged).
 int make_book(const char* pgn_file, const char* book_file);
-int merge_books(const char* first, const char* second, const char* merged);
+// A scratch result (a step of a longer build) is not forced to the disk.
+int merge_books(const char* first, const char* second, const char* merged, bool scratch = false);
+// Keeps the records whose source games plus twice the engine's games reach the minimum.
 int filter_book(const char* book_in, const char* book_out, int minimum_games);

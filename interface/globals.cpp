@@ -8,6 +8,7 @@
 #include "board/tables.h"
 #include "eval/psqt.h"
 #include "interface/commands.h"
+#include "interface/startup.h"
 #include "base/config.h"
 #include "base/console.h"
 #include "eval/hash_pawns.h"
@@ -23,6 +24,7 @@ struct Ttables_builder {
         init_tables(console.random);
         init_piece_square_tables();
         srand(unsigned(time(nullptr)));
+        start_tablebases();
         // The search reads its input through the game loop's reader.
         search_input_reader = read_command;
     }

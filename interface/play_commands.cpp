@@ -165,7 +165,7 @@ void Tplay::result() {
     game.tags[TAG_RESULT] = RESULT_TAGS[outcome];
     if (game.game_ply >= TABLE_FROM_PLY) {
         print_game_table();
-        update_book_after_game(outcome);
+        update_book_after_game(outcome, board_state.key_history, game.game_ply);
     }
 }
 

@@ -6,6 +6,7 @@
 #include "base/config.h"
 #include "base/console.h"
 #include "platform/platform.h"
+#include "tablebases/registry.h"
 
 std::string make_program_id() {
     char id[600];
@@ -43,4 +44,19 @@ long count_book_entries(const char* file_name) {
         size = ftell(file);
     fclose(file);
     return size > 0 ? size / 24 : 0;
+}
+
+void start_tablebases() {
+    if (!tablebases.allocate_cache()) {
+        console.print("Pas assez de memoire !\n");
+        return;
+    }
+    tablebases.reset_cache();
+    if (!config.USE_TB)
+        return;
+    const int men = tablebases.init_tables(config.tb_path);
+    if (men)
+        console.print("Found TableBase Files, up to %d men\n", men);
+    else
+        console.print("No TableBase files found in %s\n", config.tb_path.c_str());
 }

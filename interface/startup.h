@@ -12,3 +12,6 @@ int startup_checks();
 
 // Records in the opening book file (24 bytes each); 0 when it cannot be opened.
 long count_book_entries(const char* file_name);
+
+// The tablebase cache and registry from TBPATH when USE_TB is on, with the start-up message.
+void start_tablebases();

@@ -12,7 +12,7 @@ class Ttemp_dir {
     Ttemp_dir();
     ~Ttemp_dir();
     const std::string& path() const { return dir; }
-    std::string file(const std::string& name) const { return dir + "/" + name; }
+    std::string        file(const std::string& name) const { return dir + "/" + name; }
 
   private:
     std::string dir;

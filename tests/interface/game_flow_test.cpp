@@ -1,23 +1,21 @@
-// Whole games through the real binary, as an xboard interface plays them: the exact protocol
-// output of scripted sessions (search reports left out).
+// Whole games through the real binary, as an xboard interface plays them, where the engine's own
+// moves decide what follows: take-backs and force mode, analyze mode, pondering hits and misses,
+// the interrupt signal, resignation, bad input, the end of input during a search, and a game
+// grown to the length the record holds.
+#include <csignal>
 #include <gtest/gtest.h>
+#include <thread>
 
+#include "base/data_rows.h"
 #include "game_session.h"
+#include "interface/game.h"
 
 namespace {
 
-const std::string START  = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -";
-const char* const BANNER = "0 entries found in the Opening Book (b_book.bin)\n";
-const char* const QUIET  = "noise=99"; // no thinking lines
+const std::string START = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -";
+const char* const QUIET = "noise=99"; // no thinking lines
 
-std::string fen_line(const std::string& fen, const std::vector<std::string>& moves = {}) {
-    return fen_after(fen, moves) + "\n";
-}
-
-std::string feature_line() {
-    return "feature myname=\"" + program_id()
-         + "\" setboard=0 ping=0 usermove=0 san=0 time=1 analyze=1 done=1\n";
-}
+std::string fen_line(const std::vector<std::string>& moves = {}) { return fen_after(START, moves) + "\n"; }
 
 TEST(GameFlow, XboardGameWithTakeBacksAndForceMode) {
     Tgame_session s(QUIET);
@@ -31,92 +29,154 @@ TEST(GameFlow, XboardGameWithTakeBacksAndForceMode) {
     EXPECT_EQ(s.engine.wait_exit(), 0);
     EXPECT_EQ(s.engine.errors(), "");
     EXPECT_EQ(s.protocol_lines(),
-              BANNER + start_display() + feature_line() + fen_line(START)
-                  + fen_line(START, {"e2e4"}) + "1. ... " + reply + "\n"
-                  + fen_line(START, {"e2e4", reply}) + fen_line(START, {"e2e4", reply})
-                  + fen_line(START) + "Illegal move: remove\n" + fen_line(START, {"e2e4"})
-                  + "Illegal move: remove\n" + fen_line(START) + "Illegal move: undo\n"
-                  + "1. ... " + opening + "\n" + fen_line(START, {opening}));
-}
-
-TEST(GameFlow, MateAndStalemateEndTheGameAndEveryLaterPassSaysSo) {
-    Tgame_session s(QUIET);
-    s.send("xboard\nmax_sd 3\neasy\nnew\nforce\nedit\n#\nKg1\nRa1\nc\nKh8\nPg7\nPh7\n.\ngo\n");
-    ASSERT_TRUE(s.expect("1-0 {White mates}\n"));
-    s.send("go\n");
-    ASSERT_TRUE(s.expect("1-0 {White mates}\n"));
-    s.send("new\nedit\n#\nKb6\nQd7\nc\nKa8\n.\nd7c7\n");
-    ASSERT_TRUE(s.expect("1/2-1/2 {Stalemate}\n"));
-    s.send("go\n");
-    ASSERT_TRUE(s.expect("1/2-1/2 {Stalemate}\n"));
-    s.send("quit\n");
-    EXPECT_EQ(s.engine.wait_exit(), 0);
-    const std::string mate_at  = "7k/6pp/8/8/8/8/8/R5K1 w - -";
-    const std::string stale_at = "k7/3Q4/1K6/8/8/8/8/8 w - -";
-    EXPECT_EQ(s.protocol_lines(),
-              BANNER + start_display() + fen_line(START) + fen_line(START) + "Now in edit mode\n"
-                  + fen_line(mate_at) + "1. ... a1a8\n" + fen_line(mate_at, {"a1a8"})
-                  + "1-0 {White mates}\n" + fen_line(mate_at, {"a1a8"}) + "1-0 {White mates}\n"
-                  + fen_line(START) + "Now in edit mode\n" + fen_line(stale_at)
-                  + fen_line(stale_at, {"d7c7"}) + "1/2-1/2 {Stalemate}\n"
-                  + fen_line(stale_at, {"d7c7"}) + "1/2-1/2 {Stalemate}\n");
-}
-
-TEST(GameFlow, EditModeRefusesPositionsThatCannotBePlayed) {
-    Tgame_session s(QUIET);
-    // No black king; then a pawn on the last rank.
-    s.send("xboard\nedit\n#\nKg1\n.\nedit\n#\nKg1\nPa8\nc\nKh8\n.\nquit\n");
-    EXPECT_EQ(s.engine.wait_exit(), 0);
-    EXPECT_EQ(s.protocol_lines(),
-              BANNER + start_display() + "Now in edit mode\n"
-                  + "Can't Load the following position 8/8/8/8/8/8/8/6K1 w - -\n" + fen_line(START)
-                  + "Now in edit mode\n"
-                  + "Can't Load the following position P6k/8/8/8/8/8/8/6K1 w - -\n"
-                  + fen_line(START));
+              test_data("interface/data/banner.txt") + start_display() + "feature myname=\"" + program_id()
+                  + "\" setboard=0 ping=0 usermove=0 san=0 time=1 analyze=1 done=1\n" + fen_line()
+                  + fen_line({"e2e4"}) + "1. ... " + reply + "\n" + fen_line({"e2e4", reply})
+                  + fen_line({"e2e4", reply}) + fen_line() + "Illegal move: remove\n" + fen_line({"e2e4"})
+                  + "Illegal move: remove\n" + fen_line() + "Illegal move: undo\n1. ... " + opening + "\n"
+                  + fen_line({opening}));
 }
 
 TEST(GameFlow, AnalyzeModeFollowsMovesAndTakeBacksUntilExit) {
     Tgame_session s(QUIET);
     s.send("xboard\neasy\nnew\nanalyze\ne2e4\n");
     ASSERT_TRUE(s.expect("Now In Analyze Mode\n"));
-    ASSERT_TRUE(s.expect(fen_line(START, {"e2e4"})));
+    ASSERT_TRUE(s.expect(fen_line({"e2e4"})));
     s.send(".\n");
     ASSERT_TRUE(s.expect("stat01: "));
     s.send("undo\n");
-    ASSERT_TRUE(s.expect(fen_line(START)));
+    ASSERT_TRUE(s.expect(fen_line()));
     s.send("exit\n");
     ASSERT_TRUE(s.expect("Leaving Analyze Mode\n"));
-    // Out of analyze mode the engine plays Black again.
-    s.send("e2e4\n");
-    const std::string reply = s.next_move();
-    EXPECT_FALSE(fen_after(START, {"e2e4", reply}).empty()) << reply;
+    s.send("e2e4\n"); // out of analyze mode the engine plays Black again
+    EXPECT_FALSE(fen_after(START, {"e2e4", s.next_move()}).empty());
+    s.send("quit\n");
+    EXPECT_EQ(s.engine.wait_exit(), 0);
+}
+
+std::string line_after(Tgame_session& s, const std::string& head) {
+    if (!s.expect(head) || !s.expect("\n"))
+        return "";
+    const size_t from = s.engine.output().rfind(head, s.mark) + head.size();
+    return s.engine.output().substr(from, s.mark - 1 - from);
+}
+
+TEST(GameFlow, PonderHitPlaysAtOnceAndMissTakesThePredictionBack) {
+    Tgame_session s(QUIET);
+    s.send("xboard\nhard\nnew\ne2e4\n");
+    std::vector<std::string> moves{"e2e4", s.next_move()};
+    const std::string        predicted = line_after(s, "Pondering move  : ");
+    ASSERT_FALSE(fen_after(START, {moves[0], moves[1], predicted}).empty()) << predicted;
+    s.send(predicted + "\n");
+    ASSERT_TRUE(s.expect("I have correctly predicted " + predicted + " :-) \n"));
+    moves.push_back(predicted);
+    moves.push_back(s.next_move());
+    ASSERT_FALSE(fen_after(START, moves).empty()) << moves.back();
+    // A move taken on trust while pondering, found illegal afterwards: refused, the game goes on.
+    line_after(s, "Pondering move  : ");
+    s.send("e1e5\n");
+    ASSERT_TRUE(s.expect("Illegal move\n"));
+    EXPECT_EQ(s.engine.output().find("e1e5 was played"), std::string::npos);
+    const std::string second = line_after(s, "Pondering move  : ");
+    std::string       other;
+    for (const std::string& move : legal_moves(fen_after(START, moves)))
+        other = move != second ? move : other;
+    s.send(other + "\n");
+    ASSERT_TRUE(s.expect("I have predicted " + second + " but " + other + " was played :-( \n"));
+    moves.push_back(other);
+    moves.push_back(s.next_move());
+    EXPECT_FALSE(fen_after(START, moves).empty()) << moves.back();
     s.send("quit\n");
     EXPECT_EQ(s.engine.wait_exit(), 0);
     EXPECT_EQ(s.engine.errors(), "");
 }
 
-TEST(GameFlow, ResultLogsTheGameTableFromTheSeventhHalfMoveAndWaitsForNew) {
+TEST(GameFlow, InterruptIsIgnoredUnderXboardAndOnlyStopsASearchAtTheConsole) {
     Tgame_session s(QUIET);
-    s.send("xboard\nforce\ne2e4\ne7e5\ng1f3\nb8c6\nf1b5\na7a6\nresult 1-0\n"
-           "b1c3\nnew\nforce\ne2e4\ne7e5\ng1f3\nb8c6\nf1b5\na7a6\nb5a4\nresult 0-1 {Black wins}\n"
-           "new\nresult\nnew\nresult foo\nquit\n");
+    s.send("xboard\nprotover 2\n");
+    ASSERT_TRUE(s.expect("done=1\n"));
+    kill(s.engine.process_id(), SIGINT);
+    s.send("easy\nnew\ne2e4\n");
+    for (int i = 0; i < 3; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(40));
+        kill(s.engine.process_id(), SIGINT);
+    }
+    EXPECT_NE(s.next_move(), "");
+    s.send("quit\n");
     EXPECT_EQ(s.engine.wait_exit(), 0);
-    const std::string log = s.log();
-    const std::string table =
-        "'' - ''\n\n        move   score  depth  time            move   score  depth  time\n"
-        "\n  1.     e2e4      0      0     0             e7e5      0      0     0"
-        "\n  2.     g1f3      0      0     0             b8c6      0      0     0"
-        "\n  3.     f1b5      0      0     0             a7a6      0      0     0"
-        "\n  4.     b5a4      0      0     0\n";
-    EXPECT_NE(log.find("<\"result 0-1 {Black wins}\"\n" + table), std::string::npos) << log;
-    // The six half-moves gave no table.
-    EXPECT_EQ(log.find("move   score"), log.find(table) + table.find("move   score"));
-    EXPECT_NE(log.find("<\"result\"\nIllegal move ()\n"), std::string::npos);
-    EXPECT_NE(log.find("<\"result foo\"\nIllegal move (foo)\n"), std::string::npos);
-    // After a result the game waits: the move before "new" changed nothing on the screen.
+    Tgame_session console; // a long search, interrupted once it shows its second iteration
+    console.send("easy\nnew\ntime 100000\ne2e4\n");
+    ASSERT_TRUE(console.expect("\n 2"));
+    kill(console.engine.process_id(), SIGINT);
+    EXPECT_NE(console.next_move(10), "");
+    console.send("quit\n");
+    EXPECT_EQ(console.engine.wait_exit(), 0);
+}
+
+// One engine relays its moves to another; the first gave away its queen and both rooks in the
+// opening (force mode), then plays on from half-move 15 at five pawns down or worse.
+TEST(GameFlow, ResignationOnlyFromTheTwentiethHalfMoveAndWithTheOpponentsTimeLeft) {
+    const std::string opening =
+        "e2e4\ne7e5\nd1h5\nb8c6\nh5f7\ne8f7\na2a4\nd7d5\na1a3\nf8a3\nh2h4\ng8f6\nh1h3\nc8h3\n";
+    Tgame_session loser("noise=99\nmax_sd=3"), winner("noise=99\nmax_sd=3");
+    loser.send("xboard\neasy\nnew\nforce\n" + opening + "otim 10000\ngo\n");
+    winner.send("xboard\neasy\nnew\nforce\n" + opening);
+    std::string move = loser.next_move();
+    ASSERT_NE(move, "");
+    winner.send(move + "\ngo\n");
+    for (int ply = 17; ply <= 23; ply += 2) {
+        const std::string reply = winner.next_move();
+        ASSERT_NE(reply, "");
+        // At half-move 21 the opponent has exactly 60 seconds left: not enough.
+        loser.send(std::string(ply == 21 ? "otim 6000\n" : ply == 23 ? "otim 6001\n" : "") + reply + "\n");
+        move = loser.next_move();
+        ASSERT_NE(move, "");
+        if (ply < 23)
+            winner.send(move + "\n");
+    }
+    ASSERT_TRUE(loser.expect("resign\n", 5));
+    loser.send("quit\n");
+    winner.send("quit\n");
+    EXPECT_EQ(loser.engine.wait_exit(), 0);
+    const std::string out = loser.protocol_lines();
+    EXPECT_GT(out.find("resign\n"), out.find("12. ... ")) << out;
+    EXPECT_EQ(out.find("resign\n"), out.rfind("resign\n"));
+}
+
+TEST(GameFlow, BadInputLeavesTheGameIntactAndTheEndOfInputEndsASearch) {
+    Tgame_session s(QUIET);
+    s.send("xboard\neasy\nnew\ne2e5\ne7e5\ne2\nzz99\n\x01\x02\xff\xfe\nundo\nremove\ntime -5\notim "
+           "abc\nlevel 0 0 0\n"
+           "level 2147483647 0:99 2147483647\ntime 2147483647\notim -2147483648\nlevel 40 5 0\ntime 3000\n"
+           "rating 99999999999999 -5\nname\ne2e4\n");
+    const std::string reply = s.next_move();
+    ASSERT_FALSE(fen_after(START, {"e2e4", reply}).empty()) << reply;
     const std::string out = s.protocol_lines();
-    EXPECT_EQ(out.find(fen_line(START, {"e2e4", "e7e5", "g1f3", "b8c6", "f1b5", "a7a6", "b1c3"})),
-              std::string::npos);
+    EXPECT_EQ(out.find("Illegal move\nIllegal move\nIllegal move: undo\nIllegal move: remove\n"),
+              out.find("Illegal move"));
+    s.send(legal_moves(fen_after(START, {"e2e4", reply})).front() + "\n");
+    s.engine.close_input(); // the interface goes away while the engine thinks
+    EXPECT_EQ(s.engine.wait_exit(), 0);
+    EXPECT_EQ(s.engine.errors(), "");
+}
+
+TEST(GameFlow, TheGameStopsAtTheLengthTheRecordHolds) {
+    Tgame_session     s(QUIET);
+    const char* const shuffle[4] = {"g1f3", "g8f6", "f3g1", "f6g8"};
+    std::string       lines      = "xboard\nforce\n";
+    for (int i = 0; i < MAX_GAME_PLY; ++i)
+        lines += std::string(shuffle[i % 4]) + "\n";
+    const std::string next = shuffle[MAX_GAME_PLY % 4];
+    s.send(lines + next + "\ngo\nundo\n" + shuffle[(MAX_GAME_PLY - 1) % 4] + "\nquit\n");
+    EXPECT_EQ(s.engine.wait_exit(60), 0);
+    const std::string out = s.protocol_lines();
+    EXPECT_NE(out.find("Illegal move (game too long): " + next + "\n"), std::string::npos);
+    // The refusal changed nothing, "go" found no room for a move, "undo" and a move still work.
+    EXPECT_EQ(out.find(". ... "), std::string::npos);
+    const std::string after  = out.substr(out.find("game too long"));
+    const size_t      undone = after.find(fen_line({"g1f3"}));
+    ASSERT_NE(undone, std::string::npos);
+    EXPECT_NE(after.find(fen_line({"g1f3", "g8f6"}), undone), std::string::npos);
 }
 
 } // namespace

@@ -1,62 +1,40 @@
 #include "game_session.h"
 
-#include <unistd.h>
+#include <algorithm>
 
-std::string program_id() {
-    char name[256] = {};
-    gethostname(name, sizeof name - 1);
-    return std::string("Brelok[") + name + "] " BRELOK_VERSION;
-}
-
-std::string console_display(int move_number, bool white_to_move, const std::string& diagram,
-                            const std::string& fen) {
-    return program_id() + "\n"
-         + "Brelok, a chess engine for the xboard protocol and the console\n"
-           "Releases and sources: see the Brelok project's home page\n"
-           "\nMove #" + std::to_string(move_number) + ", "
-         + (white_to_move ? "White to move\n" : "Black to move\n") + diagram + fen + "\n";
-}
-
-std::string start_display() {
-    return "\n"
-         + console_display(1, true,
-                           "\n"
-                           "8 r n b q k b n r \n"
-                           "7 p p p p p p p p \n"
-                           "6   -   -   -   - \n"
-                           "5 -   -   -   -   \n"
-                           "4   -   -   -   - \n"
-                           "3 -   -   -   -   \n"
-                           "2 P P P P P P P P \n"
-                           "1 R N B Q K B N R \n"
-                           "  a b c d e f g h\n",
-                           "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - ");
-}
-
+#include "base/data_rows.h"
 #include "board/boarddata.h"
 #include "board/notation.h"
 #include "interface/commands.h"
 #include "interface/game.h"
 
-namespace {
-std::string settings_with(const std::string& extra) {
-    std::string settings = default_settings();
-    // Each extra line replaces the key's default line.
-    size_t start = 0;
-    while (start < extra.size()) {
-        const size_t end  = extra.find('\n', start);
-        const std::string line = extra.substr(start, end - start);
-        const std::string key  = line.substr(0, line.find('=') + 1);
-        const size_t at = settings.find("\n" + key);
-        if (at != std::string::npos)
-            settings.replace(at + 1, settings.find('\n', at + 1) - at - 1, line);
-        start = end == std::string::npos ? extra.size() : end + 1;
-    }
-    return settings;
+std::string program_id() {
+    const std::string id = test_data("interface/data/start_display.txt");
+    return id.substr(1, id.find('\n', 1) - 1);
 }
 
+std::string start_display() { return test_data("interface/data/start_display.txt"); }
+
+std::string protocol_lines(const std::string& out) {
+    std::string kept;
+    for (size_t start = 0, end; start < out.size(); start = end) {
+        end               = std::min(out.find('\n', start), out.size() - 1) + 1;
+        const bool report = out[start] == ' ' && out.compare(start, 18, "  a b c d e f g h\n") != 0;
+        if (!report && out.compare(start, 17, "Brelok has used l") != 0)
+            kept += out.substr(start, end - start);
+    }
+    return kept;
+}
+
+namespace {
 Ttemp_dir& prepared(Ttemp_dir& dir, const std::string& extra) {
-    write_file(dir.file("brelok.ini"), settings_with(extra));
+    std::string settings = default_settings();
+    for (const std::string& line : words(extra)) {
+        const size_t at = settings.find("\n" + line.substr(0, line.find('=') + 1));
+        if (at != std::string::npos)
+            settings.replace(at + 1, settings.find('\n', at + 1) - at - 1, line);
+    }
+    write_file(dir.file("brelok.ini"), settings);
     return dir;
 }
 } // namespace
@@ -72,28 +50,10 @@ bool Tgame_session::expect(const std::string& text, double seconds) {
 }
 
 std::string Tgame_session::next_move(double seconds) {
-    if (!expect(". ... ", seconds))
+    if (!expect(". ... ", seconds) || !expect("\n", seconds))
         return "";
-    if (!expect("\n", seconds))
-        return "";
-    const std::string& out  = engine.output();
-    const size_t       from = out.rfind(". ... ", mark) + 6;
-    return out.substr(from, mark - 1 - from);
-}
-
-std::string Tgame_session::protocol_lines() {
-    std::string kept;
-    const std::string& out = engine.output();
-    size_t start = 0;
-    while (start < out.size()) {
-        size_t end = out.find('\n', start);
-        end        = end == std::string::npos ? out.size() : end + 1;
-        const bool report = out[start] == ' ' && out.compare(start, 18, "  a b c d e f g h\n") != 0;
-        if (!report && out.compare(start, 17, "Brelok has used l") != 0)
-            kept += out.substr(start, end - start);
-        start = end;
-    }
-    return kept;
+    const size_t from = engine.output().rfind(". ... ", mark) + 6;
+    return engine.output().substr(from, mark - 1 - from);
 }
 
 std::string Tgame_session::log() const {
@@ -106,13 +66,12 @@ std::string fen_after(const std::string& fen, const std::vector<std::string>& mo
     if (!board.set_start_position(fen.c_str()))
         return "";
     for (const std::string& text : moves) {
-        Move move = 0;
-        if (!read_move(move, text.c_str(), board_state.board_type))
-            return "";
+        Move move  = 0;
+        bool legal = read_move(move, text.c_str(), board_state.board_type);
         board.root.gen_legal();
-        bool legal = false;
-        for (int i = 1; i <= board.root.nb_moves; ++i)
-            legal |= board.root.moves[i] == move;
+        legal = legal
+                && std::find(board.root.moves + 1, board.root.moves + 1 + board.root.nb_moves, move)
+                       != board.root.moves + 1 + board.root.nb_moves;
         if (!legal || !board.add_move(move, ORIGIN_ENTERED))
             return "";
     }
@@ -121,7 +80,7 @@ std::string fen_after(const std::string& fen, const std::vector<std::string>& mo
 
 std::vector<std::string> legal_moves(const std::string& fen) {
     std::vector<std::string> found;
-    Tboarddata here{};
+    Tboarddata               here{};
     if (!here.set_fen(fen.c_str()))
         return found;
     here.gen_legal();

@@ -1,26 +1,25 @@
-// What the game loop prints that scripted sessions meet again and again.
+// What the game loop prints that scripted sessions meet again and again, and an engine driven
+// line by line in a directory of its own.
 #pragma once
 
 #include <string>
-
-// "Brelok[host] version", as the engine names itself.
-std::string program_id();
-
-// The board diagram and FEN line of the console display, for a FEN placement and side.
-std::string console_display(int move_number, bool white_to_move, const std::string& diagram,
-                            const std::string& fen);
-
-// The console display of the standard start position at the start of the loop (with the empty
-// line the loop prints first).
-std::string start_display();
-
 #include <vector>
 
 #include "engine_process.h"
 
+// "Brelok[host] version", as the engine names itself.
+std::string program_id();
+// The console display of the standard start position at the start of the loop (with the empty
+// line the loop prints first).
+std::string start_display();
+// The output without the search's reports (lines starting with a blank, the board's file letters
+// excepted) and the "used less time" notes.
+std::string protocol_lines(const std::string& output);
+
 // An engine in a directory of its own with a complete settings file, driven line by line.
 class Tgame_session {
   public:
+    // Each line of `extra_settings` ("KEY=value") replaces the key's default line.
     explicit Tgame_session(const std::string& extra_settings = "");
     Ttemp_dir       dir;
     Tengine_process engine;
@@ -32,8 +31,7 @@ class Tgame_session {
     std::string next_move(double seconds = 20);
     // Output from the last point on.
     std::string rest() { return engine.output().substr(mark); }
-    // The output with search reports (lines starting with a blank) left out.
-    std::string protocol_lines();
+    std::string protocol_lines() { return ::protocol_lines(engine.output()); }
     std::string log() const;
     size_t      mark = 0;
 };

@@ -5,9 +5,9 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 
-#include "engine_process.h"
 #include "base/config.h"
 #include "base/console.h"
+#include "engine_process.h"
 
 class Tin_temp_dir : public ::testing::Test {
   protected:

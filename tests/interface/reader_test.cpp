@@ -1,100 +1,72 @@
-// The command reader's pieces in process: typed moves, settings commands and their numbers.
+// The command reader's pieces in process: typed moves (data/read_move.txt), numbers read like
+// the C library's scanner (data/scan_numbers.txt), settings commands, and the time budget of a
+// move (data/time_budget.txt).
 #include <gtest/gtest.h>
 
-#include "board/types.h"
-#include "interface/commands.h"
 #include "base/config.h"
+#include "base/data_rows.h"
+#include "base/keep_values.h"
 #include "in_temp_dir.h"
+#include "interface/commands.h"
+#include "interface/game.h"
+#include "interface/play.h"
 
 namespace {
 
-// A board of piece types with the given pieces placed, e.g. {{"e7", PAWN}}.
-struct Ttypes {
-    uint8_t types[64] = {};
-    Ttypes(std::initializer_list<std::pair<const char*, int>> pieces) {
-        for (auto [square, type] : pieces)
-            types[make_square(square[0] - 'a', square[1] - '1')] = uint8_t(type);
+Square sq(const std::string& name) { return make_square(name[0] - 'a', name[1] - '1'); }
+
+// pieces on the board (type letter and square) | word | the move read: "FROM TO KIND CAPTURED",
+// or "-" for none.
+TEST(ReadMove, TableOfWords) {
+    for (const Trow& row : read_rows("interface/data/read_move.txt")) {
+        uint8_t types[64] = {};
+        for (const std::string& piece : words(row[0]))
+            types[sq(piece.substr(1))] = uint8_t(std::string(" pnbrqk").find(piece[0]));
+        Move       move = 0xDEAD;
+        const bool read = read_move(move, row[1].c_str(), types);
+        const auto w    = words(row[2]);
+        const Move want =
+            w.size() < 3 ? 0
+                         : make_move(w[1] == "-" ? NO_SQUARE : sq(w[1]), w[0] == "-" ? NO_SQUARE : sq(w[0]),
+                                     std::stoi(w[2]), w.size() > 3 ? std::stoi(w[3]) : 0);
+        EXPECT_EQ(read ? move : 0, want) << row.where;
     }
+}
+
+// text | format | numbers read and their values
+TEST(ScanNumbers, TableOfTexts) {
+    for (const Trow& row : read_rows("interface/data/scan_numbers.txt")) {
+        int         values[3] = {0, 0, 0};
+        int* const  targets[] = {&values[0], &values[1], &values[2]};
+        const int   read      = scan_numbers(row[0].c_str(), row[1].c_str(), targets, 3);
+        std::string got       = std::to_string(read);
+        for (int i = 0; i < read; ++i)
+            got += " " + std::to_string(values[i]);
+        EXPECT_EQ(got, row[2]) << row.where;
+    }
+}
+
+class SettingsCommand : public Tin_temp_dir {
+  protected:
+    Tkeep saved{config.level_moves, config.level_minutes, config.level_increment, config.time_left,
+                config.otim_left,   config.book_on,       config.ponder_on,       config.flip,
+                config.max_sd,      config.noise};
 };
 
-Move read(const char* word, const Ttypes& board) {
-    Move move = 0xDEAD;
-    return read_move(move, word, board.types) ? move : 0xFFFFFFFF;
-}
-
-constexpr Move NOT_A_MOVE = 0xFFFFFFFF;
-
-TEST(ReadMove, PromotionsNeedALowerCaseLetter) {
-    const Ttypes board{{"e7", PAWN}, {"d8", ROOK}};
-    EXPECT_EQ(read("e7e8q", board), make_move(60, 52, KIND_PROMO_QUEEN, EMPTY));
-    EXPECT_EQ(read("e7d8n", board), make_move(59, 52, KIND_PROMO_KNIGHT, ROOK));
-    EXPECT_EQ(read("e7e8", board), NOT_A_MOVE);
-    EXPECT_EQ(read("e7e8Q", board), NOT_A_MOVE);
-    EXPECT_EQ(read("e7e8k", board), NOT_A_MOVE);
-}
-
-TEST(ReadMove, CastlingIgnoresCaseOtherKingMovesDoNot) {
-    const Ttypes board{{"e1", KING}, {"e8", KING}, {"h1", ROOK}};
-    EXPECT_EQ(read("E1G1", board), CASTLE_KING_MOVE);
-    EXPECT_EQ(read("e8c8", board), CASTLE_QUEEN_MOVE);
-    EXPECT_EQ(read("e1f2", board), make_move(13, 4, KIND_KING, EMPTY));
-    EXPECT_EQ(read("E1F2", board), make_move(13, 4, KIND_KING, EMPTY));
-}
-
-TEST(ReadMove, PawnToAnEmptySquareOfAnotherFileIsEnPassant) {
-    const Ttypes board{{"d5", PAWN}, {"e5", PAWN}, {"c6", KNIGHT}};
-    EXPECT_EQ(read("d5e6", board), make_move(44, 35, KIND_EN_PASSANT, PAWN));
-    EXPECT_EQ(read("d5c6", board), make_move(42, 35, KIND_PAWN, KNIGHT));
-    EXPECT_EQ(read("d5d6", board), make_move(43, 35, KIND_PAWN, EMPTY));
-}
-
-TEST(ReadMove, MalformedWordsAreNotMoves) {
-    const Ttypes board{{"e2", PAWN}, {"a1", ROOK}};
-    for (const char* word : {"e2e", "", "e3e4", "i2i4", "e0e4", "e2e9", "xyzw", "a1a\xff"})
-        EXPECT_EQ(read(word, board), NOT_A_MOVE) << word;
-    EXPECT_EQ(read("a1a8extra", board), make_move(56, 0, KIND_ROOK, EMPTY));
-}
-
-TEST(ScanNumbers, ReadsLikeTheCLibraryScanner) {
-    int a = 0, b = 0, c = 0;
-    int* const targets[] = {&a, &b, &c};
-    EXPECT_EQ(scan_numbers("level 40 5 0", "level %d %d %d", targets, 3), 3);
-    EXPECT_EQ(scan_numbers("level   +7   -3 x", "level %d %d %d", targets, 3), 2);
-    EXPECT_EQ(a, 7);
-    EXPECT_EQ(b, -3);
-    EXPECT_EQ(scan_numbers("level40 1:30", "level %d %d:%d", targets, 3), 3); // blanks optional
-    EXPECT_EQ(c, 30);
-    EXPECT_EQ(scan_numbers(" time 5", "time %d", targets, 1), 0);
-    EXPECT_EQ(scan_numbers("time 99999999999", "time %d", targets, 1), 0);
-    EXPECT_EQ(scan_numbers("time +-5", "time %d", targets, 1), 0);
-}
-
-class SettingsCommand : public Tin_temp_dir {};
-
-TEST_F(SettingsCommand, LevelFormsAndClocks) {
-    EXPECT_EQ(settings_command("level 40 5 0"), 1);
-    EXPECT_EQ(config.level_moves, 40);
-    EXPECT_EQ(config.level_minutes, 5);
-    EXPECT_EQ(config.level_increment, 0);
-    EXPECT_EQ(settings_command("level 0 0:30 2"), 1);
-    EXPECT_EQ(config.level_moves, 0);
-    EXPECT_EQ(config.level_minutes, 0); // the 30 seconds drop out
-    EXPECT_EQ(config.level_increment, 2);
-    EXPECT_EQ(settings_command("level 0 2:90 1"), 1);
-    EXPECT_EQ(config.level_minutes, 3);
-    // A failed form keeps what it read.
-    EXPECT_EQ(settings_command("level 7 x"), 0);
+TEST_F(SettingsCommand, LevelFormsClocksAndSubstringOrder) {
+    const std::pair<const char*, int> lines[] = {
+        {"level 40 5 0", 1}, {"level 0 0:30 2", 1}, {"level 0 2:90 1", 1}, {"level 7 x", 0},
+        {"time 6000", 1},    {"otim 4500", 1},      {"time abc", 0}};
+    for (const auto& [line, result] : lines)
+        EXPECT_EQ(settings_command(line), result) << line;
+    // The 30 seconds dropped out, 2:90 is three minutes; a failed form keeps what it read;
+    // "otim" is tried before "time".
     EXPECT_EQ(config.level_moves, 7);
-
-    EXPECT_EQ(settings_command("time 6000"), 1);
-    EXPECT_EQ(settings_command("otim 4500"), 1); // "otim" is tried before "time"
+    EXPECT_EQ(config.level_minutes, 3);
+    EXPECT_EQ(config.level_increment, 1);
     EXPECT_EQ(config.time_left, 6000);
     EXPECT_EQ(config.otim_left, 4500);
-    EXPECT_EQ(settings_command("time abc"), 0);
-    EXPECT_EQ(config.time_left, 6000);
-}
 
-TEST_F(SettingsCommand, SubstringOrderDecides) {
     config.book_on = 1;
     EXPECT_EQ(settings_command("selectivite book off"), 0); // selectivite first, badly formed
     EXPECT_EQ(config.book_on, 1);
@@ -109,20 +81,28 @@ TEST_F(SettingsCommand, SubstringOrderDecides) {
     EXPECT_EQ(settings_command("flip"), 1);
     EXPECT_EQ(settings_command("flip "), 0); // "is" tests want the whole line
     EXPECT_EQ(config.flip, !flip);
-    settings_command("flip");
     EXPECT_EQ(settings_command("white"), 1);
     EXPECT_EQ(settings_command("protover 2"), 0);
-}
 
-TEST_F(SettingsCommand, NumberSettingsGoToMemoryAndFile) {
-    const int max_sd = config.max_sd, noise = config.noise;
-    write_file(dir.file("brelok.ini"), "a=1\nmax_sd=35\nb=2\n");
+    write_file(dir.file("brelok.ini"), "a=1\nmax_sd=35\nb=2\n"); // numbers go to memory and file
     EXPECT_EQ(settings_command("max_sd 12"), 1);
     EXPECT_EQ(config.max_sd, 12);
     EXPECT_EQ(settings_command("noiseply -2"), 1);
     EXPECT_EQ(read_file(dir.file("brelok.ini")), "a=1\nmax_sd=12\nb=2\nnoise=-2\n");
-    config.max_sd = max_sd;
-    config.noise  = noise;
+}
+
+// time left | moves per level | increment | game ply | analysing | seconds for the move
+TEST(TimeBudget, FollowsClockLevelAndIncrement) {
+    Tkeep saved(config.time_left, config.level_moves, config.level_increment, game.game_ply,
+                config.analyze_mode);
+    for (const Trow& row : read_rows("interface/data/time_budget.txt")) {
+        config.time_left       = std::stoi(row[0]);
+        config.level_moves     = std::stoi(row[1]);
+        config.level_increment = std::stoi(row[2]);
+        game.game_ply          = std::stoi(row[3]);
+        config.analyze_mode    = uint8_t(std::stoi(row[4]));
+        EXPECT_NEAR(Tplay::time_budget(), std::stod(row[5]), 1e-9) << row.where;
+    }
 }
 
 } // namespace

@@ -1,182 +1,186 @@
-// Scripted sessions end to end: what the engine prints, logs and writes back for each command.
-#include <gtest/gtest.h>
-
-#include <cstring>
+// Scripted sessions end to end, one engine per file of sessions/: the settings file it finds, the
+// files beside it, the arguments and the input it is given, and then exactly what it prints, the
+// files it leaves, blocks its log must (or must not) hold, and its exit code. Sections of a
+// session file ("== name" lines): settings (a full file, or "default" followed by lines replacing
+// keys of the default one), file NAME, args, input, output (exact) or protocol (without the
+// search's report lines), after NAME (a file's content at the end), log (a block; several
+// allowed), not in log, exit, files. "(no final line end)" after a section name drops the last
+// line end. An input line "<<< text" waits for the text in the output before going on.
 #include <ctime>
-#include <sstream>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <thread>
-#include <unistd.h>
 
-#include "engine_process.h"
+#include "base/data_rows.h"
 #include "game_session.h"
 
 namespace {
 
-const char* const BANNER = "0 entries found in the Opening Book (b_book.bin)\n";
+using Tsections = std::vector<std::pair<std::string, std::string>>;
 
-std::string host() {
-    char name[256] = {};
-    gethostname(name, sizeof name - 1);
-    return name;
-}
-
-// A session in a directory with a complete settings file; the output without the banner.
-struct Tsession {
-    Ttemp_dir dir;
-
-    std::string run(const std::string& input, int code = 0) {
-        Tengine_process engine(dir.path());
-        engine.send(input);
-        engine.close_input();
-        EXPECT_EQ(engine.wait_exit(), code);
-        EXPECT_EQ(engine.errors(), "");
-        const std::string out = engine.output();
-        const std::string opening = BANNER + start_display();
-        EXPECT_EQ(out.rfind(opening, 0), 0u) << out;
-        return out.substr(std::min(out.size(), opening.size()));
+Tsections read_sections(const std::string& text) {
+    Tsections sections;
+    size_t    start = 0;
+    while (start < text.size()) {
+        const size_t      end  = std::min(text.find('\n', start), text.size());
+        const std::string line = text.substr(start, end - start);
+        if (line.rfind("== ", 0) == 0)
+            sections.push_back({line.substr(3), ""});
+        else if (!sections.empty())
+            sections.back().second += line + "\n";
+        start = end + 1;
     }
-    std::string log() const {
-        const std::vector<std::string> names = list_dir(dir.file("log"));
-        return names.size() == 1 ? read_file(dir.file("log/" + names[0])) : "";
+    return sections;
+}
+
+std::string settings_from(const std::string& section) {
+    if (section.rfind("default\n", 0) != 0)
+        return section;
+    std::string settings = default_settings();
+    for (const std::string& line : words(section.substr(8))) {
+        const size_t at = settings.find("\n" + line.substr(0, line.find('=') + 1));
+        settings.replace(at + 1, settings.find('\n', at + 1) - at - 1, line);
     }
-    std::string settings() const { return read_file(dir.file("brelok.ini")); }
-};
-
-std::string help_text(const std::string& values) { // values: sel min max draw noise p b l
-    std::string v[8];
-    std::istringstream in(values);
-    for (std::string& value : v)
-        in >> value;
-    return "Brelok[" + host() + "] " BRELOK_VERSION "\n"
-           "Brelok, a chess engine for the xboard protocol and the console\n"
-           "Releases and sources: see the Brelok project's home page\n"
-           "selectivite x   : Set the selectivity to x (x==" + v[0] + ")\n"
-           "min_sd x        : Set the minimal searchDepth to x (x==" + v[1] + ")\n"
-           "max_sd x        : Set the maximum searchDepth to x (x==" + v[2] + ")\n"
-           "DRAW_SCORE x    : Set the DRAW SCORE to x (x==" + v[3] + ")\n"
-           "noiseply x         : Set the noise to x (x==" + v[4] + ")\n"
-           "ponder on/off   : Use pondering (ponder==" + v[5] + ")\n"
-           "book on/off     : Use opening book (book==" + v[6] + ")\n"
-           "log on/off      : Log data in the ditrectory \"./log\" (log==" + v[7] + ")\n"
-           "quit            : Leave the program\n"
-           "undo            : Back to previous boarddata\n"
-           "remove          : Undo + undo\n"
-           "?               : Force move\n"
-           "fusion s1 s2 d1 : store in 'd1' a book made with 's1' & 's2'\n"
-           "makebook pgn bin: make the book 'bin' from the 'pgn' file\n"
-           "makesbook       : update the special book b_style.bin from b_style.txt\n"
-           "test epd_filename s1 [s2]: process the file 'epd_filename' (s1: number of "
-           "seconds/position)\n";
+    return settings;
 }
 
-TEST(Session, HelpShowsCurrentValuesAndSettingsReachTheFileAtOnce) {
-    Tsession s;
-    write_file(s.dir.file("brelok.ini"), default_settings());
-    const std::string out = s.run("help\nselectivite 30\nmin_sd 2\nmax_sd 12\nDRAW_SCORE -20\n"
-                                  "noiseply 3\nponder off\nbook off\nhelp\nquit\n");
-    EXPECT_EQ(out, help_text("25 1 35 0 1 on on on") + help_text("30 2 12 -20 3 off off on"));
-    std::string expected = default_settings();
-    for (auto [from, to] : {std::pair{"selectivite=25", "selectivite=30"},
-                            {"min_sd=1", "min_sd=2"}, {"max_sd=35", "max_sd=12"},
-                            {"DRAW_SCORE=0", "DRAW_SCORE=-20"}, {"noise=1", "noise=3"}})
-        expected.replace(expected.find(from), strlen(from), to);
-    EXPECT_EQ(s.settings(), expected);
+std::string body_of(const std::pair<std::string, std::string>& section) {
+    const bool cut = section.first.find("(no final line end)") != std::string::npos;
+    return cut ? section.second.substr(0, section.second.size() - 1) : section.second;
 }
 
-TEST(Session, BookSwitchFollowsTheWordOff) {
-    Tsession s;
-    write_file(s.dir.file("brelok.ini"), default_settings());
-    const std::string out = s.run("book off\nhelp\nbookx\nhelp\nquit\n");
-    EXPECT_NE(out.find("(book==off)"), std::string::npos);
-    EXPECT_NE(out.find("(book==on)", out.find("(book==off)")), std::string::npos);
+void run_session(const std::string& name) {
+    SCOPED_TRACE(name);
+    Ttemp_dir                dir;
+    std::string              input;
+    std::vector<std::string> args;
+    int                      exit_code = 0;
+    const Tsections          sections  = read_sections(test_data("interface/sessions/" + name));
+    for (const auto& section : sections) {
+        const std::string& head = section.first;
+        if (head.rfind("settings", 0) == 0)
+            write_file(dir.file("brelok.ini"), settings_from(body_of(section)));
+        else if (head.rfind("file ", 0) == 0)
+            write_file(dir.file(words(head.substr(5))[0]), body_of(section));
+        else if (head == "args")
+            args = words(section.second);
+        else if (head.rfind("input", 0) == 0)
+            input = body_of(section);
+        else if (head == "exit")
+            exit_code = std::stoi(section.second);
+    }
+    Tengine_process engine(dir.path(), args);
+    size_t          mark = 0;
+    for (size_t start = 0, wait; start < input.size(); start = input.find('\n', wait) + 1) {
+        wait = input.find("<<< ", start);
+        engine.send(input.substr(start, wait - start));
+        if (wait == std::string::npos)
+            break;
+        const std::string text = input.substr(wait + 4, input.find('\n', wait) - wait - 4);
+        ASSERT_TRUE(engine.wait_for(text, 30, mark)) << text << "\n" << engine.output();
+        mark = engine.output().find(text, mark) + text.size();
+    }
+    engine.close_input();
+    EXPECT_EQ(engine.wait_exit(30), exit_code);
+    EXPECT_EQ(engine.errors(), "");
+    const std::vector<std::string> logs = list_dir(dir.file("log"));
+    const std::string              log  = logs.size() == 1 ? read_file(dir.file("log/" + logs[0])) : "";
+    std::string                    entries;
+    for (const std::string& entry : list_dir(dir.path()))
+        entries += entry + "\n";
+    for (const auto& section : sections) {
+        const std::string &head = section.first, body = body_of(section);
+        if (head == "log" || head == "not in log") {
+            const bool found =
+                log.find(head == "log" ? body : body.substr(0, body.size() - 1)) != std::string::npos;
+            EXPECT_EQ(found, head == "log") << head << ":\n" << body << "---- the log:\n" << log;
+            continue;
+        }
+        const std::string actual = head == "output"     ? engine.output()
+                                   : head == "protocol" ? protocol_lines(engine.output())
+                                   : head == "files"    ? entries
+                                   : head.rfind("after ", 0) == 0
+                                       ? read_file(dir.file(words(head.substr(6))[0]))
+                                       : body;
+        EXPECT_EQ(actual, body) << head;
+    }
 }
 
-TEST(Session, IllegalLinesAndGameCommandsGoToTheLogOnly) {
-    Tsession s;
-    write_file(s.dir.file("brelok.ini"), default_settings());
-    const std::string out =
-        s.run("xyz\nselectivite abc\nlevel 40\ntime\nname Some Body\nrating 2100 1900\n"
-              "hard\nfritz\n   \n.\nmenu\ne2e5\nundo\nquit\n");
-    EXPECT_EQ(out, "Illegal move\nIllegal move: undo\n");
-    const std::string log = s.log();
-    for (const char* line :
-         {"<\"xyz\"\nIllegal move (xyz)\n", "Illegal move (selectivite abc)\n",
-          "Illegal move (level 40)\n", "Illegal move (time)\n", "<\"rating 2100 1900\"\n<\"hard\""
-          "\nEnable Pondering\n<\"fritz\"\nPlaying under Fritz\n<\"   \"\n<\".\"\n<\"menu\"\n"
-          "<\"e2e5\"\nIllegal move\n<\"undo\"\nIllegal move: undo\n<\"quit\"\nLeaving the program\n"})
-        EXPECT_NE(log.find(line), std::string::npos) << line << "\n---\n" << log;
-    EXPECT_EQ(log.find("Illegal move (name"), std::string::npos);
-    EXPECT_NE(log.find(BANNER), std::string::npos);
+TEST(Sessions, EverySessionFile) {
+    std::vector<std::string> names;
+    for (const auto& entry :
+         std::filesystem::directory_iterator(std::string(BRELOK_SOURCE_DIR) + "/tests/interface/sessions"))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    ASSERT_GE(names.size(), 10u);
+    for (const std::string& name : names)
+        run_session(name);
 }
 
-TEST(Session, LogFileIsNamedAfterTheTimeOfItsFirstMessage) {
-    Tsession s;
-    write_file(s.dir.file("brelok.ini"), default_settings());
-    const time_t before = time(nullptr);
-    s.run("quit\n");
+TEST(Sessions, ShippedSettingsFileIsTheDefaultOne) {
+    EXPECT_EQ(read_file(std::string(BRELOK_SOURCE_DIR) + "/brelok.ini"), default_settings("1"));
+}
+
+// Root ignores permission bits; the engine honours a read-only file all the same. A settings
+// path that is a directory is refused cleanly.
+TEST(Sessions, ReadOnlyOrDirectorySettingsPath) {
+    Ttemp_dir         dir;
+    const std::string settings = "DEBUG_TEST=yes\nmax_sd=20\n";
+    write_file(dir.file("brelok.ini"), settings);
+    chmod(dir.file("brelok.ini").c_str(), 0444);
+    Tengine_process engine(dir.path());
+    engine.send("max_sd 12\nhelp\nquit\n");
+    EXPECT_EQ(engine.wait_exit(), 0);
+    EXPECT_NE(engine.output().find("maximum searchDepth to x (x==12)"), std::string::npos);
+    EXPECT_EQ(read_file(dir.file("brelok.ini")), settings);
+    EXPECT_EQ(list_dir(dir.path()), (std::vector<std::string>{"brelok.ini", "log"}));
+
+    Ttemp_dir other;
+    mkdir(other.file("brelok.ini").c_str(), 0755);
+    Tengine_process refused(other.path());
+    refused.close_input();
+    EXPECT_EQ(refused.wait_exit(), 0);
+    EXPECT_NE(refused.output().find("The Brelok configuration file (brelok.ini) is invalid.\n"),
+              std::string::npos);
+    EXPECT_EQ(list_dir(other.file("brelok.ini")), std::vector<std::string>{});
+}
+
+// log<seconds since midnight, 5 digits>.<month 1-9, a-c><day, 2 digits>
+TEST(Sessions, LogFileIsNamedAfterTheTimeOfItsFirstMessage) {
+    Tgame_session s;
+    const time_t  before = time(nullptr);
+    s.send("quit\n");
+    EXPECT_EQ(s.engine.wait_exit(), 0);
     const std::vector<std::string> names = list_dir(s.dir.file("log"));
     ASSERT_EQ(names.size(), 1u);
-    // log<seconds since midnight, 5 digits>.<month 1-9, a-c><day, 2 digits>
-    const std::string& name = names[0];
-    ASSERT_EQ(name.size(), 12u) << name;
-    EXPECT_EQ(name.substr(0, 3), "log");
-    EXPECT_EQ(name[8], '.');
-    const int logged_seconds = std::stoi(name.substr(3, 5));
-    const int logged_day     = std::stoi(name.substr(10, 2));
+    ASSERT_EQ(names[0].size(), 12u) << names[0];
     tm local{};
     localtime_r(&before, &local);
-    const int seconds = local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec;
-    EXPECT_NEAR(logged_seconds, seconds, 5);
-    EXPECT_EQ(name[9], "123456789abc"[local.tm_mon]);
-    EXPECT_EQ(logged_day, local.tm_mday);
+    EXPECT_EQ(names[0].substr(0, 3) + names[0][8] + names[0][9],
+              std::string("log.") + "123456789abc"[local.tm_mon]);
+    EXPECT_NEAR(std::stoi(names[0].substr(3, 5)), local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec, 5);
+    EXPECT_EQ(std::stoi(names[0].substr(10, 2)), local.tm_mday);
 }
 
-TEST(Session, NoLogWhenLoggingIsDisabledOrImpossible) {
-    Tsession    s;
-    std::string settings = default_settings();
-    settings.replace(settings.find("ENABLE_LOG=TRUE"), 15, "ENABLE_LOG=FALSE");
-    write_file(s.dir.file("brelok.ini"), settings);
-    EXPECT_EQ(s.run("help\nquit\n"), help_text("25 1 35 0 1 on on on"));
-    EXPECT_FALSE(file_exists(s.dir.file("log")));
-
-    // A file named "log" stands where the directory would go: the engine runs on, unlogged.
-    write_file(s.dir.file("brelok.ini"), default_settings());
-    write_file(s.dir.file("log"), "not a directory");
-    EXPECT_EQ(s.run("help\nquit\n"), help_text("25 1 35 0 1 on on off"));
-    EXPECT_EQ(read_file(s.dir.file("log")), "not a directory");
-}
-
-TEST(Session, EndOfInputEndsTheProgramAndAnUnterminatedLastLineCounts) {
-    Tsession s;
-    write_file(s.dir.file("brelok.ini"), default_settings());
-    EXPECT_EQ(s.run("max_sd 7"), "");
-    EXPECT_NE(s.settings().find("\nmax_sd=7\n"), std::string::npos);
-    EXPECT_NE(s.log().find("<\"max_sd 7\"\nEnd of input: leaving the program\n"),
-              std::string::npos);
-    EXPECT_EQ(s.run("quit"), "");
-}
-
-TEST(Session, OverlongLinesAndBinaryGarbageAreDroppedSafely) {
-    Tsession s;
-    write_file(s.dir.file("brelok.ini"), default_settings());
-    std::string garbage;
+TEST(Sessions, OverlongLinesAndBinaryGarbageAreDroppedSafely) {
+    Tgame_session s;
+    std::string   garbage;
     for (int i = 0; i < 4000; ++i)
         garbage += char((i * 7919) % 256);
-    const std::string ten_megabytes(10 * 1024 * 1024, 'a');
-    const std::string input = std::string(150, 'b') + " max_sd 3\n" + std::string(1500, 'c')
-                            + "\n" + garbage + "\n" + ten_megabytes + "\nmax_sd 9\n"
-                            + std::string("max\0_sd 4\n", 11) + "help\nquit\n";
-    Tengine_process engine(s.dir.path());
-    std::thread     writer([&] { engine.send(input); });
-    EXPECT_EQ(engine.wait_exit(60), 0);
+    const std::string input = std::string(150, 'b') + " max_sd 3\n" + std::string(1500, 'c') + "\n" + garbage
+                              + "\n" + std::string(10 * 1024 * 1024, 'a') + "\nmax_sd 9\n"
+                              + std::string("max\0_sd 4\n", 11) + "help\nquit\n";
+    std::thread writer([&] { s.send(input); });
+    EXPECT_EQ(s.engine.wait_exit(60), 0);
     writer.join();
-    EXPECT_EQ(engine.errors(), "");
-    EXPECT_NE(engine.output().find("(x==9)"), std::string::npos);
-    EXPECT_NE(s.settings().find("\nmax_sd=9\n"), std::string::npos);
-    EXPECT_NE(s.log().find("Line of 10485760 bytes ignored: too long\n"), std::string::npos);
-    EXPECT_NE(s.log().find("Line of 159 bytes ignored: too long\n"), std::string::npos);
-    EXPECT_NE(s.log().find("Line of 1500 bytes ignored: too long\n"), std::string::npos);
-    EXPECT_NE(s.log().find("Illegal move (max _sd 4)\n"), std::string::npos);
+    EXPECT_EQ(s.engine.errors(), "");
+    EXPECT_NE(s.engine.output().find("(x==9)"), std::string::npos);
+    EXPECT_NE(read_file(s.dir.file("brelok.ini")).find("\nmax_sd=9\n"), std::string::npos);
+    for (const char* line :
+         {"Line of 10485760 bytes ignored: too long\n", "Line of 159 bytes ignored: too long\n",
+          "Line of 1500 bytes ignored: too long\n", "Illegal move (max _sd 4)\n"})
+        EXPECT_NE(s.log().find(line), std::string::npos) << line;
 }
 
 } // namespace

@@ -3,10 +3,9 @@
 // poll works as in a game and finds nothing, unless the test writes a line.
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <cstdlib>
 #include <cstring>
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 class Tstdin_pipe {

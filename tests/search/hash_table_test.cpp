@@ -2,36 +2,35 @@
 // replacement and ageing rules, the probe's verdicts, and the stored line.
 #include <gtest/gtest.h>
 
-#include <string>
-#include <utility>
-
 #include "base/config.h"
+#include "base/data_rows.h"
+#include "base/keep_values.h"
+#include "board/perft.h"
 #include "line_fixture.h"
 #include "search/hash_table.h"
 
 namespace {
 
 using search_test::legal_move;
-using search_test::sq;
 using search_test::Tline;
 
 constexpr int PLY = ONE_PLY;
 
-Thash_slot entry(uint64_t key, int depth, uint8_t flags = BOUND_EXACT, int score = 0, Move best = 0) {
+Thash_slot entry(uint64_t key, int depth, uint8_t flags = BOUND_EXACT, int score = 0) {
     Thash_slot e{};
-    e.key_low   = uint32_t(key);
-    e.key_high  = uint32_t(key >> 32);
-    e.depth     = depth;
-    e.flags     = flags;
-    e.score     = score;
-    e.best_move = best;
+    e.key_low  = uint32_t(key);
+    e.key_high = uint32_t(key >> 32);
+    e.depth    = depth;
+    e.flags    = flags;
+    e.score    = score;
     return e;
 }
 
 // Keys that share the index of a table of n slots, told apart by their tag.
-uint64_t key_at(int32_t index, int32_t n, uint32_t tag) { return uint64_t(tag) << 32 | uint32_t(index + n * tag); }
+uint64_t key_at(int32_t index, int32_t n, uint32_t tag) {
+    return uint64_t(tag) << 32 | uint32_t(index + n * tag);
+}
 
-// Stores the current position's result with its best move.
 void store_here(Tboarddata& node, int depth, uint8_t flags, int score, Move best) {
     node.depth        = depth;
     node.eval_score   = score;
@@ -41,69 +40,60 @@ void store_here(Tboarddata& node, int depth, uint8_t flags, int score, Move best
     ASSERT_EQ(hash_tables.store(), 1);
 }
 
-TEST(KeyAfterMove, AgreesWithMakeForEveryLegalMove) {
-    const char* const positions[] = {
-        "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq -",
-        "r3k2r/p1ppqpb1/bn2pnp1/3PN3/Pp2P3/2N2Q1p/1PPBBPPP/R3K2R b KQkq a3",
-        "rnbqkbnr/ppp1p1pp/8/3pPp2/8/8/PPPP1PPP/RNBQKBNR w KQkq f6",
-        "r1n1k3/1P6/8/8/8/8/6p1/4K2R b - -",
-        "4k3/8/8/8/8/8/1p6/R3K3 b Q -",
-    };
-    Tline line;
-    for (const char* fen : positions) {
-        ASSERT_TRUE(line.setup(fen)) << fen;
-        Tboarddata& root = line.node();
-        root.gen_legal();
-        const uint64_t key = board_state.hash_key;
-        for (int i = 0; i <= root.nb_moves; ++i) {
-            const Move m = i == 0 ? NULL_MOVE : root.moves[i];
-            line.play(m);
-            EXPECT_EQ(key_after_move(m, key, root.side), board_state.hash_key) << fen << " move " << std::hex << m;
-            line.take_back();
-        }
+// Every move of the perft trees (and a null move at each root): the key worked out from the
+// parent's key alone is the key make-move leaves.
+struct Tkey_check : Tperft_observer {
+    uint64_t expected = 0;
+    int      failures = 0;
+    void     before_make(const Tboarddata& parent, Move m) override {
+        expected = key_after_move(m, board_state.hash_key, parent.side);
+    }
+    void after_make(const Tboarddata&, const Tboarddata&) override {
+        failures += expected != board_state.hash_key;
+    }
+};
+
+TEST(KeyAfterMove, AgreesWithMakeForEveryMove) {
+    for (const Tperft_case& c : read_perft_file(shared_file("perftsuite.epd"))) {
+        ASSERT_TRUE(perft_setup(c.fen));
+        Tkey_check check;
+        check.before_make(perft_records[0], NULL_MOVE);
+        perft_records[1].make_child(NULL_MOVE, &perft_records[0], false);
+        check.after_make(perft_records[0], perft_records[1]);
+        unmake(NULL_MOVE, &perft_records[0]);
+        perft_observed(2, check);
+        EXPECT_EQ(check.failures, 0) << c.fen;
     }
 }
 
-// ---------------------------------------------------------------------------------------------
-// Store and replacement, on a table of its own
-
-class HashStore : public ::testing::Test {
-  protected:
-    Thashtables table{1};
-    int32_t     n = table.nb_slots();
-};
-
-TEST_F(HashStore, LastIndexUsesTheSpareSlot) {
+TEST(HashStore, SpareSlotDepthRulesAndAgeing) {
+    Thashtables   table{1};
+    const int32_t n = table.nb_slots();
     EXPECT_EQ(n, (1 << 20) / 24);
-    const uint64_t key = key_at(n - 1, n, 1);
-    ASSERT_EQ(table.store(entry(key, PLY)), 1);
-    // Both slots empty: the second one is taken, here the spare slot n.
-    EXPECT_EQ(table.probe_slot(key), &table.slot_at(n));
-}
+    // Both slots empty at the last index: the second one is taken, the spare slot n.
+    ASSERT_EQ(table.store(entry(key_at(n - 1, n, 1), PLY)), 1);
+    EXPECT_EQ(table.probe_slot(key_at(n - 1, n, 1)), &table.slot_at(n));
 
-TEST_F(HashStore, RefusesShallowResultsAndReplacesTheShallowerSlot) {
     const uint64_t a = key_at(10, n, 1), b = key_at(10, n, 2), c = key_at(10, n, 3);
     EXPECT_EQ(table.store(entry(a, PLY - 1)), 0); // quiescence results never reach the table
     ASSERT_EQ(table.store(entry(a, 4 * PLY, BOUND_EXACT, 11)), 1);
     EXPECT_EQ(table.store(entry(a, 3 * PLY, BOUND_EXACT, 22)), 0); // same position, shallower
     ASSERT_EQ(table.store(entry(a, 4 * PLY, BOUND_LOWER, 33)), 1); // equal depth replaces
     EXPECT_EQ(table.probe_slot(a)->score, 33);
-
     ASSERT_EQ(table.store(entry(b, 2 * PLY)), 1);
     EXPECT_EQ(table.store(entry(c, PLY)), 0); // both slots deeper
     ASSERT_EQ(table.store(entry(c, 2 * PLY)), 1);
     EXPECT_NE(table.probe_slot(a), nullptr);
     EXPECT_EQ(table.probe_slot(b), nullptr);
-}
 
-TEST_F(HashStore, AfterAgeingAnOldDeepSecondSlotGivesWayAFreshOneDoesNot) {
+    // After ageing an old deep second slot gives way; a fresh one does not.
     const uint64_t deep = key_at(20, n, 1), first = key_at(20, n, 2), next = key_at(20, n, 3);
     for (bool aged : {false, true}) {
         table.clear();
         ASSERT_EQ(table.store(entry(deep, 10 * PLY)), 1); // lands in the second slot
         if (aged)
             table.mark_old();
-        ASSERT_EQ(table.store(entry(first, PLY)), 1); // the first slot, fresh
+        ASSERT_EQ(table.store(entry(first, PLY)), 1);
         ASSERT_EQ(table.store(entry(next, PLY)), 1);
         EXPECT_EQ(table.probe_slot(deep) != nullptr, !aged);
         EXPECT_EQ(table.probe_slot(first) != nullptr, aged);
@@ -111,24 +101,12 @@ TEST_F(HashStore, AfterAgeingAnOldDeepSecondSlotGivesWayAFreshOneDoesNot) {
     EXPECT_EQ(table.probe_slot(next)->age, AGE_FRESH);
     table.mark_old();
     EXPECT_EQ(table.find(first)->age, AGE_OLD_HIT);
-}
 
-TEST(HashSizeZero, NoProbeHitsAndNoStoreIsMade) {
-    Tline position;
-    ASSERT_TRUE(position.setup("4k3/8/8/8/8/8/8/4K2R w - -"));
-    Thashtables none(0);
+    Thashtables none(0); // no slots: no store, no hit
     EXPECT_FALSE(none.has_slots());
-    std::swap(hash_tables, none);
-    Tboarddata& node = position.node();
-    node.depth       = PLY;
-    hash_tables.fill(node, 0);
-    EXPECT_EQ(hash_tables.store(), 0);
-    EXPECT_EQ(put_HT_evaluation(node, -SCORE_INFINITE, SCORE_INFINITE), 0);
-    std::swap(hash_tables, none);
+    EXPECT_EQ(none.store(entry(a, 4 * PLY)), 0);
+    EXPECT_EQ(none.probe_slot(a), nullptr);
 }
-
-// ---------------------------------------------------------------------------------------------
-// The probe of the search (global table, current position)
 
 class HashProbe : public ::testing::Test {
   protected:
@@ -137,25 +115,20 @@ class HashProbe : public ::testing::Test {
         hash_tables.clear();
     }
     void TearDown() override { hash_tables.clear(); }
-    int probe(int depth, int alpha, int beta) {
-        Tboarddata& node = line.node();
-        node.reset();
-        node.depth = depth;
-        return put_HT_evaluation(node, alpha, beta);
+    int  probe(int depth, int alpha, int beta) {
+         line.node().reset();
+         line.node().depth = depth;
+         return put_HT_evaluation(line.node(), alpha, beta);
     }
     Tline      line;
-    const Move rook_takes = make_move(sq("a8"), sq("a1"), KIND_ROOK, ROOK);
+    const Move rook_takes = make_move(search_test::sq("a8"), search_test::sq("a1"), KIND_ROOK, ROOK);
 };
 
-TEST_F(HashProbe, TooShallowGivesNoCutButTheHashMove) {
-    store_here(line.node(), 2 * PLY, BOUND_EXACT, 40, rook_takes);
-    EXPECT_EQ(probe(3 * PLY, -100, 100), 0);
-    EXPECT_EQ(line.node().hash_move, rook_takes);
-}
-
-TEST_F(HashProbe, ExactDecidesAnyWindowBoundsOnlyTheirSide) {
+TEST_F(HashProbe, DepthAndBoundsDecide) {
     store_here(line.node(), 2 * PLY, BOUND_EXACT | FLAG_DRAW_RULE, 40, rook_takes);
-    EXPECT_EQ(probe(2 * PLY, 500, 600), 1);
+    EXPECT_EQ(probe(3 * PLY, -100, 100), 0); // too shallow: no cut, but the hash move
+    EXPECT_EQ(line.node().hash_move, rook_takes);
+    EXPECT_EQ(probe(2 * PLY, 500, 600), 1); // exact: any window
     EXPECT_EQ(line.node().eval_score, 40);
     EXPECT_EQ(line.node().eval_flags, BOUND_EXACT | FLAG_DRAW_RULE | FLAG_FROM_HASHTABLE);
     store_here(line.node(), 2 * PLY, BOUND_UPPER, 40, rook_takes);
@@ -165,30 +138,27 @@ TEST_F(HashProbe, ExactDecidesAnyWindowBoundsOnlyTheirSide) {
     EXPECT_EQ(probe(2 * PLY, -100, 41), 0);
     EXPECT_EQ(probe(2 * PLY, -100, 40), 1);
 
+    store_here(line.node(), 2 * PLY, BOUND_UNKNOWN, 40, rook_takes);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(probe(PLY, -100, 100), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStdout().rfind(
+                  "le type d evaluation 0 n est pas reconnu ds Tboarddata::put_HT_evaluation", 0),
+              0u);
+
     // A searched node stores its best score, not its evaluation.
     Tboarddata& node  = line.node();
     node.eval_score   = 5;
-    node.eval_flags   = BOUND_EXACT;
     node.second_score = 77;
     node.second_flags = BOUND_LOWER;
     EXPECT_EQ(hash_tables.fill(node, 0).score, 77);
 }
 
-TEST_F(HashProbe, UnknownBoundKindIsReportedAndNeverCuts) {
-    store_here(line.node(), 2 * PLY, BOUND_UNKNOWN, 40, rook_takes);
-    testing::internal::CaptureStdout();
-    const int         verdict = probe(PLY, -100, 100);
-    const std::string out     = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(verdict, 0);
-    EXPECT_EQ(out.rfind("le type d evaluation 0 n est pas reconnu ds Tboarddata::put_HT_evaluation", 0), 0u) << out;
-}
-
 TEST_F(HashProbe, SearchStartAgesInAGameWhenAskedClearsOtherwise) {
-    const int saved[3] = {config.in_game, config.fritz_mode, config.EFFACER_HT};
-    const auto stored  = [] { return hash_tables.probe_slot(board_state.hash_key); };
-    config.in_game     = 1;
-    config.fritz_mode  = 0;
-    config.EFFACER_HT  = 0;
+    Tkeep      saved(config.in_game, config.fritz_mode, config.EFFACER_HT);
+    const auto stored = [] { return hash_tables.probe_slot(board_state.hash_key); };
+    config.in_game    = 1;
+    config.fritz_mode = 0;
+    config.EFFACER_HT = 0;
     store_here(line.node(), PLY, BOUND_EXACT, 0, 0);
     hash_tables.prepare_for_search();
     ASSERT_NE(stored(), nullptr);
@@ -201,22 +171,16 @@ TEST_F(HashProbe, SearchStartAgesInAGameWhenAskedClearsOtherwise) {
     config.EFFACER_HT = 0; // outside a game the tables are cleared whatever it says
     hash_tables.prepare_for_search();
     EXPECT_EQ(stored(), nullptr);
-    config.in_game    = saved[0];
-    config.fritz_mode = saved[1];
-    config.EFFACER_HT = saved[2];
 }
 
-// ---------------------------------------------------------------------------------------------
-// The stored line: the knights go out and back, each position stored with the move played
-
+// The knights go out and back, each position stored with the move played.
 TEST(HashLine, FollowsBestMovesAndStopsAtACycle) {
     Tline line;
     ASSERT_TRUE(line.setup("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -"));
     hash_tables.clear();
     const uint64_t    root_key     = board_state.hash_key;
     const char* const squares[][2] = {{"g1", "f3"}, {"g8", "f6"}, {"f3", "g1"}, {"f6", "g8"}};
-    Move              moves[4];
-    Move              out[16];
+    Move              moves[4], out[16];
     for (int i = 0; i < 4; ++i) {
         moves[i] = legal_move(line.node(), squares[i][0], squares[i][1]);
         store_here(line.node(), PLY, BOUND_EXACT, 0, moves[i]);

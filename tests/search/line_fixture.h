@@ -23,9 +23,9 @@ inline Move legal_move(Tboarddata& record, const char* from, const char* to, int
 
 class Tline {
   public:
-    static constexpr int RECORDS = 16;
-    Tboarddata records[RECORDS];
-    int        ply = 0;
+    static constexpr int RECORDS = 32;
+    Tboarddata           records[RECORDS];
+    int                  ply = 0;
 
     bool setup(const char* fen, int game_ply = 0) {
         unwind();

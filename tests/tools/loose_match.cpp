@@ -52,7 +52,7 @@ bool match_here(const char* t, const char* p) {
         }
     }
     if (std::strncmp(p, "<n>", 3) == 0) {
-        const char* u = t + (*t == '-' ? 1 : 0);
+        const char*  u = t + (*t == '-' ? 1 : 0);
         const size_t n = digits_at(u);
         return n > 0 && match_here(u + n, p + 3);
     }

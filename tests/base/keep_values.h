@@ -1,0 +1,23 @@
+// Puts variables back as they were when the object dies: settings and run-time fields a test
+// changes must not reach the next test run in the same process.
+#pragma once
+
+#include <functional>
+#include <vector>
+
+class Tkeep {
+  public:
+    template <typename... T> explicit Tkeep(T&... values) { (keep(values), ...); }
+    template <typename T> void keep(T& value) {
+        undo.push_back([&value, saved = value] { value = saved; });
+    }
+    ~Tkeep() {
+        for (auto it = undo.rbegin(); it != undo.rend(); ++it)
+            (*it)();
+    }
+    Tkeep(const Tkeep&)            = delete;
+    Tkeep& operator=(const Tkeep&) = delete;
+
+  private:
+    std::vector<std::function<void()>> undo;
+};

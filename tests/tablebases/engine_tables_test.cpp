@@ -1,0 +1,88 @@
+// The engine with tables in TBPATH, end to end: what start-up says, exact mate scores from plain
+// and compressed files, bare kings, a table lost during the run, and the files that stop it.
+#include <filesystem>
+#include <gtest/gtest.h>
+
+#include "emd_encoder.h"
+#include "interface/engine_process.h"
+#include "interface/game_session.h"
+#include "solver.h"
+
+namespace {
+
+// The thinking lines and statistics of the engine's next move, which must come.
+std::string search_output(Tgame_session& s, const std::string& commands) {
+    const size_t from = s.mark;
+    s.send(commands);
+    EXPECT_NE(s.next_move(60), "") << commands;
+    return s.engine.output().substr(from, s.mark - from);
+}
+
+// The tablebase hits of the statistics line, -1 when it has no tablebase part.
+int tablebase_hits(const std::string& out) {
+    const size_t at = out.find(", TB: ");
+    return at == std::string::npos ? -1 : std::stoi(out.substr(at + 6));
+}
+
+TEST(EngineTables, SearchesTakeExactScoresAndSurviveALostTable) {
+    Ttemp_dir tables;
+    tb_test::write_tables(tables.path(), "kqk");
+    tb_test::write_tables(tables.path(), "krk", true);
+    tb_test::write_tables(tables.path(), "kpk");
+    Tgame_session s("TBPATH=" + tables.path() + "\nmax_sd=4");
+    ASSERT_TRUE(s.expect("Found TableBase Files, up to 3 men\n0 entries found"));
+    // Known clocks: the draw score is the plain 0.
+    s.send("time 30000\notim 30000\n");
+
+    // White mates in 7 (plain kqk); Black is mated in 14 (compressed krk).
+    std::string out = search_output(s, "edit\n#\nKa1\nQc2\nc\nKh8\n.\ngo\n");
+    EXPECT_NE(out.find("-> Mat07 "), std::string::npos) << out;
+    EXPECT_GT(tablebase_hits(out), 0) << out;
+    out = search_output(s, "edit\n#\nKa1\nRe5\nc\nKh8\n.\ngo\n");
+    EXPECT_NE(out.find("-> -Mat14 "), std::string::npos) << out;
+    EXPECT_GT(tablebase_hits(out), 0) << out;
+
+    // kpk goes away before its first read: dropped, and the search plays on without it.
+    std::filesystem::remove(tables.file("kpk.nbw"));
+    std::filesystem::remove(tables.file("kpk.nbb"));
+    out = search_output(s, "edit\n#\nKg1\nPe2\nc\nKb6\n.\ngo\n");
+    EXPECT_EQ(out.find("Mat"), std::string::npos) << out;
+    EXPECT_EQ(tablebase_hits(out), 0) << out;
+    // The other tables still answer: Black is mated in 8.
+    out = search_output(s, "edit\n#\nKa1\nQb2\nc\nKb8\n.\ngo\n");
+    EXPECT_NE(out.find("-> -Mat08 "), std::string::npos) << out;
+
+    // Bare kings: a draw, known at once.
+    out = search_output(s, "edit\n#\nKe1\nc\nKe8\n.\ngo\n");
+    EXPECT_NE(out.find(" 1->     0 "), std::string::npos) << out;
+    s.send("quit\n");
+    EXPECT_EQ(s.engine.wait_exit(), 0);
+}
+
+TEST(EngineTables, BrokenFilesStopTheStartUnlessTheTablesAreOff) {
+    Ttemp_dir tables;
+    write_file(tables.file("kqk.nbw"), std::string(1000, '\0'));
+    {
+        Tgame_session s("TBPATH=" + tables.path());
+        EXPECT_EQ(s.engine.wait_exit(), 1);
+        EXPECT_EQ(s.engine.output(), "*** " + tables.file("kqk.nbw") + " corrupted\n");
+    }
+    {
+        // Tables off: not even looked at; searches never ask them.
+        Tgame_session     s("TBPATH=" + tables.path() + "\nUSE_TB=FALSE\nmax_sd=3");
+        const std::string out = search_output(s, "edit\n#\nKa1\nQc2\nc\nKh8\n.\ngo\n");
+        EXPECT_EQ(s.engine.output().rfind("0 entries found in the Opening Book", 0), 0u);
+        EXPECT_EQ(tablebase_hits(out), -1) << out;
+        s.send("quit\n");
+        EXPECT_EQ(s.engine.wait_exit(), 0);
+    }
+    std::filesystem::remove(tables.file("kqk.nbw"));
+    std::vector<uint8_t> packed = tb_test::emd_encode(tb_test::make_table("krk", 0));
+    packed[90] ^= 0x40; // inside the header: its checksum no longer matches
+    write_file(tables.file("krk.nbw.emd"), std::string(packed.begin(), packed.end()));
+    Tgame_session s("TBPATH=" + tables.path());
+    EXPECT_EQ(s.engine.wait_exit(), 1);
+    EXPECT_EQ(s.engine.output(), "*** Unable to read " + tables.file("krk.nbw.emd") + " - file broken\n");
+}
+
+} // namespace

@@ -1,0 +1,73 @@
+// A small retrograde solver for endgames of three and four men, the writer of its results as
+// table files in the engine's index order, and the scan of every legal position of a class.
+// Test tool: plain rather than fast.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tb_test {
+
+// A solved value: ILLEGAL, DRAW, or plies to mate (odd: the side to move wins, even: it loses).
+constexpr int ILLEGAL = -1;
+constexpr int DRAW    = -2;
+
+// The men besides the kings: piece types (1 pawn .. 5 queen) of each side, strongest first.
+struct Tmaterial {
+    std::array<int, 2> white{}, black{};
+    int                nb_white = 0, nb_black = 0;
+    bool               operator==(const Tmaterial&) const = default;
+    int                men() const { return nb_white + nb_black; }
+    bool        pawns() const { return white[0] == 1 || white[1] == 1 || black[0] == 1 || black[1] == 1; }
+    std::string name() const; // "kqkr"
+};
+Tmaterial material_of(const std::string& class_name);
+
+// White's king, Black's king, White's men, Black's men.
+using Tsquares = std::array<int, 4>;
+
+// One endgame's values for both sides to move, over positions with White's king folded to a-d
+// (and ranks 1-4 without pawns).
+class Tendgame {
+  public:
+    explicit Tendgame(const Tmaterial& m);
+    Tmaterial            material;
+    int                  count; // squares in a position
+    bool                 pawns;
+    uint32_t             states; // per side to move
+    std::vector<int16_t> value[2];
+
+    uint32_t state_of(Tsquares sq) const;
+    Tsquares squares_of(uint32_t state) const;
+    int      value_of(const Tsquares& sq, int side) const { return value[side][state_of(sq)]; }
+
+  private:
+    void solve();
+};
+
+// Solves an endgame (and, on the way, those it turns into); results live for the process.
+const Tendgame& solve(const std::string& class_name);
+
+// Distinct squares, kings apart, pawns on ranks 2-7, the side not to move not in check.
+bool is_legal(const Tmaterial& m, const Tsquares& sq, int side);
+
+// The class's table for one side to move in index order, up to its last legal position; slots of
+// no legal position hold 127. Empty when two positions of one slot disagree.
+std::vector<int8_t> make_table(const std::string& class_name, int side);
+// Writes <dir>/<class>.nbw and .nbb, or their .emd forms.
+void write_tables(const std::string& dir, const std::string& class_name, bool packed = false);
+
+// The largest index of a legal position of a class, and how many fall past the table's length.
+// Every slot of a legal position is reached by one whose key king (the side to move's) lies in
+// the a1-d1-d4 triangle, or on files a-d with pawns; kpkp adds its en-passant slots. The king
+// pair leads every index, so the last slots belong to the last key squares: d3 and d4 without
+// pawns, the first and last ranks with them (some orders see the board upside down). `full`
+// scans every key square of the four-man classes too (slow).
+struct Tscan {
+    int64_t largest = -1, out_of_range = 0;
+};
+Tscan scan_class(int id, int side, bool full);
+
+} // namespace tb_test

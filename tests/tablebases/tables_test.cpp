@@ -1,0 +1,267 @@
+// Table indexes against known slots and the lengths against a scan of the legal positions;
+// generated tables against the known figures of their endgames, and the registry reading them:
+// plain and compressed files, the scores of every kind of byte, the chunk cache and its
+// eviction, tables that vanish or shrink during the run.
+#include <cstdio>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <map>
+
+#include "base/config.h"
+#include "base/data_rows.h"
+#include "board/boarddata.h"
+#include "emd_encoder.h"
+#include "interface/engine_process.h"
+#include "solver.h"
+#include "tablebases/probe.h"
+
+namespace {
+
+const std::vector<int8_t>& table_of(const std::string& file) {
+    static std::map<std::string, std::vector<int8_t>> made;
+    std::vector<int8_t>&                              t = made[file];
+    if (t.empty())
+        t = tb_test::make_table(file.substr(0, file.size() - 4), file.back() == 'b');
+    return t;
+}
+
+void write_bytes(const std::string& path, const std::vector<int8_t>& bytes) {
+    write_file(path, std::string(bytes.begin(), bytes.end()));
+}
+
+int class_id(const std::string& name) {
+    for (int id = 1; id < NB_TB_CLASSES; ++id)
+        if (std::string(tb_classes[id].name) == name)
+            return id;
+    return 0;
+}
+
+// Longest win in moves of a White-to-move table.
+int longest_win(const std::vector<int8_t>& table) {
+    int lowest = 127;
+    for (int8_t b : table)
+        if (b > 0 && b < 127)
+            lowest = std::min(lowest, int(b));
+    return 127 - lowest;
+}
+
+TEST(TablebaseTables, IndexesLengthsAndThreeManFingerprints) {
+    // Positions against their known slots and, with three men, the byte found there.
+    tb::build_index_tables();
+    Tboarddata              record{};
+    const std::vector<Trow> vectors = read_rows("tablebases/data/index_vectors.txt");
+    ASSERT_EQ(vectors.size(), 52u);
+    for (const Trow& v : vectors) {
+        SCOPED_TRACE(v.where);
+        ASSERT_EQ(record.set_fen(v[0].c_str()), 1);
+        const Ttable_key key =
+            table_key(board_state, record.side, record.ep_file, class_of(board_counts(board_state)));
+        EXPECT_EQ(std::string(tb_classes[key.id].name) + (key.side ? ".nbb" : ".nbw"), v[1]);
+        EXPECT_EQ(key.invert, v.number(2));
+        EXPECT_EQ(key.ep, v[3] == "-" ? tb::NO_EP : (v[3][1] - '1') * 8 + (v[3][0] - 'a'));
+        EXPECT_EQ(key.index, uint32_t(std::stoul(v[4])));
+        if (!v[5].empty()) {
+            ASSERT_LT(key.index, table_of(v[1]).size());
+            EXPECT_EQ(table_of(v[1])[key.index], v.number(5));
+        }
+    }
+    // Every three- and four-man length is one past the largest index of a legal position.
+    for (int id = 1; id <= 35; ++id)
+        for (int side = 0; side < 2; ++side) {
+            const tb_test::Tscan scan = tb_test::scan_class(id, side, false);
+            EXPECT_EQ(scan.largest + 1, int64_t(tb_classes[id].expected[side]))
+                << tb_classes[id].name << side;
+            EXPECT_EQ(scan.out_of_range, 0) << tb_classes[id].name << side;
+        }
+    // The generated three-man tables: byte:count over the slots of legal positions, and the rest.
+    const std::vector<Trow> fingerprints = read_rows("tablebases/data/fingerprints.txt");
+    ASSERT_EQ(fingerprints.size(), 10u);
+    for (const Trow& f : fingerprints) {
+        SCOPED_TRACE(f.where);
+        const std::vector<int8_t> table = table_of(f[0]);
+        EXPECT_EQ(table.size(), tb_classes[class_id(f[0].substr(0, 3))].expected[f[0][6] == 'b']);
+        std::map<int, int> count;
+        for (int8_t b : table)
+            ++count[b];
+        std::string histogram;
+        for (auto [value, n] : count)
+            if (value != 127)
+                histogram += (histogram.empty() ? "" : " ") + std::to_string(value) + ":" + std::to_string(n);
+        EXPECT_EQ(histogram, f[2]);
+        EXPECT_EQ(count[127], f.number(1));
+    }
+    EXPECT_EQ(longest_win(table_of("kqk.nbw")), 10);
+    EXPECT_EQ(longest_win(table_of("krk.nbw")), 16);
+}
+
+TEST(TablebaseTables, QueenAgainstRookTakesThirtyFiveMoves) {
+    for (const char* file : {"kqkr.nbw", "kqkr.nbb"})
+        EXPECT_EQ(table_of(file).size(), tb_classes[class_id("kqkr")].expected[file[7] == 'b']) << file;
+    EXPECT_EQ(longest_win(table_of("kqkr.nbw")), 35);
+}
+
+// In-process probing against tables in a directory of the test's own.
+class TablebaseRegistry : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        saved_use_tb    = config.USE_TB;
+        config.USE_TB   = 1;
+        tablebase_stats = {};
+    }
+    void TearDown() override {
+        tablebases.init_tables("");
+        config.USE_TB   = saved_use_tb;
+        board_state.ply = 0;
+    }
+    // Probes a position as the search would at the given ply and remaining depth.
+    int probe_fen(const char* fen, int ply = 0, int depth = 10 * ONE_PLY) {
+        EXPECT_EQ(node.set_fen(fen), 1) << fen;
+        board_state.ply = ply;
+        node.depth      = depth;
+        node.eval_flags = 0;
+        return probe(node);
+    }
+    Ttemp_dir  dir;
+    Tboarddata node{};
+    int        saved_use_tb = 0;
+};
+
+TEST_F(TablebaseRegistry, EveryFileFormGivesTheTableBytes) {
+    // Plain, compressed, and compressed without the dot before the side.
+    write_bytes(dir.file("kqk.nbw"), table_of("kqk.nbw"));
+    tb_test::write_tables(dir.path(), "krk", true);
+    const std::vector<uint8_t> packed = tb_test::emd_encode(table_of("kpk.nbb"));
+    write_file(dir.file("kpknbb.emd"), std::string(packed.begin(), packed.end()));
+    ASSERT_EQ(tablebases.init_tables("/nonexistent;" + dir.path()), 3);
+
+    for (const char* file : {"kqk.nbw", "krk.nbw", "krk.nbb", "kpk.nbb"}) {
+        SCOPED_TRACE(file);
+        const int id = class_id(std::string(file).substr(0, 3)), side = file[6] == 'b';
+        ASSERT_TRUE(tablebases.registered(id, side));
+        const std::vector<int8_t> table      = table_of(file);
+        int                       mismatches = 0;
+        for (uint32_t i = 0; i < table.size(); ++i)
+            mismatches += tablebases.read_entry(id, side, i) != table[i];
+        EXPECT_EQ(mismatches, 0);
+        // Past the end there is no value, and nothing is read for it.
+        const uint64_t reads = tablebases.chunk_reads;
+        EXPECT_EQ(tablebases.read_entry(id, side, uint32_t(table.size())), TB_NO_VALUE);
+        EXPECT_EQ(tablebases.chunk_reads, reads);
+    }
+    EXPECT_FALSE(tablebases.registered(class_id("kqk"), 1));
+
+    // Through the probe: a win, a loss, with the sides exchanged, and a draw.
+    const struct {
+        const char* fen;
+        int         score;
+    } probes[] = {{"7k/8/8/8/8/8/2Q5/K7 w - -", 32000 - 13},
+                  {"6k1/4p3/8/8/8/8/8/1K6 w - -", -(32000 - 46)},
+                  {"8/8/8/3q4/8/5k2/8/6K1 b - -", 32000 - 3},
+                  {"8/8/1k6/8/8/8/4P3/6K1 b - -", -(32000 - 46)}};
+    for (const auto& p : probes) {
+        ASSERT_EQ(probe_fen(p.fen), 1) << p.fen;
+        EXPECT_EQ(node.eval_score, p.score) << p.fen;
+        EXPECT_EQ(node.eval_flags, BOUND_EXACT | FLAG_TERMINAL | FLAG_FROM_TABLEBASE);
+    }
+    EXPECT_EQ(probe_fen("8/8/8/8/8/8/2Q5/K6k b - -"), 0); // kqk.nbb is not there
+    EXPECT_EQ(tablebase_stats.probes, 5);
+    EXPECT_EQ(tablebase_stats.hits, 4);
+}
+
+TEST_F(TablebaseRegistry, SpecialBytesAndTheFiveManDepthRule) {
+    // One krk slot rewritten with each special byte in turn.
+    const char*         fen   = "7k/8/8/4R3/8/8/8/K7 w - -";
+    std::vector<int8_t> table = table_of("krk.nbw");
+    ASSERT_EQ(node.set_fen(fen), 1);
+    const uint32_t slot = table_key(board_state, WHITE, NO_SQUARE, class_id("krk")).index;
+    for (auto [byte, expected] :
+         {std::pair{127, 0}, {-128, 32000 - 253}, {-127, -(32000 - 252)}, {126, 31999}, {-126, -32000}}) {
+        table[slot] = int8_t(byte);
+        write_bytes(dir.file("krk.nbw"), table);
+        ASSERT_EQ(tablebases.init_tables(dir.path()), 3);
+        EXPECT_EQ(probe_fen(fen), expected != 0) << byte;
+        if (expected) {
+            EXPECT_EQ(node.eval_score, expected) << byte;
+        }
+    }
+
+    // The seven kppkp positions mated in 127 moves score as such whatever the file holds.
+    std::filesystem::remove(dir.file("krk.nbw"));
+    write_file(dir.file("kppkp.nbb"), "");
+    std::filesystem::resize_file(dir.file("kppkp.nbb"), tb_classes[class_id("kppkp")].expected[1]);
+    ASSERT_EQ(tablebases.init_tables(dir.path()), 5);
+    const uint64_t reads = tablebases.chunk_reads;
+    ASSERT_EQ(probe_fen("8/1p6/8/8/4P3/k1K1P3/8/8 b - -"), 1);
+    EXPECT_EQ(node.eval_score, -(32000 - 254));
+    EXPECT_EQ(tablebases.chunk_reads, reads);
+
+    // Five men: not at ply 4 and beyond with less than four plies left, counted otherwise.
+    const char* five = "8/8/1k6/8/8/8/4P3/4KQ1r w - -";
+    tablebase_stats  = {};
+    EXPECT_EQ(probe_fen(five, 6, 2 * ONE_PLY), 0);
+    EXPECT_EQ(tablebase_stats.probes, 0);
+    EXPECT_EQ(probe_fen(five, 2, 2 * ONE_PLY), 0);
+    EXPECT_EQ(probe_fen(five, 6, 4 * ONE_PLY), 0);
+    EXPECT_EQ(tablebase_stats.probes, 2);
+}
+
+TEST_F(TablebaseRegistry, ChunksAreReadOnceAndTheLeastRecentIsEvicted) {
+    // A kqkr table whose bytes tell their chunk.
+    const int           id     = class_id("kqkr");
+    const uint32_t      length = tb_classes[id].expected[0];
+    std::vector<int8_t> bytes(length);
+    for (uint32_t i = 0; i < length; ++i)
+        bytes[i] = int8_t(i / TB_CHUNK % 100);
+    write_bytes(dir.file("kqkr.nbw"), bytes);
+    ASSERT_EQ(tablebases.init_tables(dir.path()), 4);
+
+    auto read_chunk = [&](uint32_t c, uint32_t offset = 17) {
+        EXPECT_EQ(tablebases.read_entry(id, 0, c * TB_CHUNK + offset), int(c % 100)) << c;
+    };
+    const uint64_t start = tablebases.chunk_reads;
+    for (uint32_t offset = 0; offset < TB_CHUNK; offset += 97)
+        read_chunk(3, offset);
+    EXPECT_EQ(tablebases.chunk_reads - start, 1u);
+
+    // 121 chunks fit; chunk 3 is the least recent once 0..120 have been read after it.
+    for (uint32_t c = 0; c < TB_CACHE_ENTRIES; ++c)
+        read_chunk(c);
+    EXPECT_EQ(tablebases.chunk_reads - start, uint64_t(TB_CACHE_ENTRIES));
+    read_chunk(3); // now the most recent: chunk 0 goes first
+    read_chunk(150);
+    EXPECT_EQ(tablebases.chunk_reads - start, uint64_t(TB_CACHE_ENTRIES + 1));
+    for (uint32_t c = 1; c < TB_CACHE_ENTRIES; ++c)
+        read_chunk(c);
+    read_chunk(150);
+    EXPECT_EQ(tablebases.chunk_reads - start, uint64_t(TB_CACHE_ENTRIES + 1));
+    read_chunk(0);
+    EXPECT_EQ(tablebases.chunk_reads - start, uint64_t(TB_CACHE_ENTRIES + 2));
+
+    // Once reset, everything is read again.
+    tablebases.reset_cache();
+    read_chunk(150);
+    EXPECT_EQ(tablebases.chunk_reads - start, uint64_t(TB_CACHE_ENTRIES + 3));
+}
+
+TEST_F(TablebaseRegistry, TablesThatVanishOrShrinkAreDropped) {
+    write_bytes(dir.file("kqk.nbw"), table_of("kqk.nbw"));
+    tb_test::write_tables(dir.path(), "krk", true);
+    write_bytes(dir.file("kpk.nbw"), table_of("kpk.nbw"));
+    ASSERT_EQ(tablebases.init_tables(dir.path()), 3);
+    const int kqk = class_id("kqk"), krk = class_id("krk"), kpk = class_id("kpk");
+
+    std::filesystem::remove(dir.file("kqk.nbw"));
+    std::filesystem::remove(dir.file("krk.nbb.emd"));
+    std::filesystem::resize_file(dir.file("kpk.nbw"), 40000);
+    EXPECT_EQ(tablebases.read_entry(kqk, 0, 100), TB_NO_VALUE);
+    EXPECT_FALSE(tablebases.registered(kqk, 0));
+    EXPECT_EQ(tablebases.read_entry(krk, 1, 100), TB_NO_VALUE);
+    EXPECT_FALSE(tablebases.registered(krk, 1));
+    EXPECT_EQ(tablebases.read_entry(krk, 0, 100), table_of("krk.nbw")[100]);
+    EXPECT_EQ(tablebases.read_entry(kpk, 0, 100), table_of("kpk.nbw")[100]);
+    EXPECT_EQ(tablebases.read_entry(kpk, 0, 45000), TB_NO_VALUE);
+    EXPECT_FALSE(tablebases.registered(kpk, 0));
+    EXPECT_EQ(probe_fen("7k/8/8/8/8/8/2Q5/K7 w - -"), 0);
+}
+
+} // namespace
