@@ -41,7 +41,7 @@ void Tconsole::vprint(const char* format, va_list args) {
     const char* text = format_buffer;
     if (text[0] == '>')
         ++text; // log-only
-    else
+    else if (to_screen)
         fputs(text, stdout);
     log_message(text);
 }

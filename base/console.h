@@ -70,6 +70,7 @@ class Tconsole {
     int8_t      edit_board[64];
     const char* words[MAX_COMMAND_WORDS];
     int         nb_words = 0;
+    bool        to_screen = true; // false: every message goes to the log only
 
   private:
     void log_message(const char* text);

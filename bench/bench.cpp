@@ -9,48 +9,17 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
 
 #include "bench/bench_search.h"
 #include "board/notation.h"
 #include "base/config.h"
+#include "base/console.h"
+#include "search/search.h"
 #include "tools/benchmark_positions.h"
 
 namespace {
 
 constexpr int DEFAULT_DEPTH = 10;
-
-// The search polls standard input at every tick and ends the process at the end of input. A pipe
-// whose writing end stays open never yields a line, so the searches run to their depth whatever
-// the bench was started with (a terminal, /dev/null, a test driver).
-void detach_standard_input() {
-    int fds[2];
-    if (pipe(fds) != 0)
-        return;
-    dup2(fds[0], STDIN_FILENO);
-    close(fds[0]); // fds[1] stays open for the life of the process
-}
-
-// The search prints its statistics after every search; the bench prints its own lines instead.
-class Tquiet_stdout {
-  public:
-    Tquiet_stdout() {
-        std::fflush(stdout);
-        saved          = dup(STDOUT_FILENO);
-        const int null = open("/dev/null", O_WRONLY);
-        dup2(null, STDOUT_FILENO);
-        close(null);
-    }
-    ~Tquiet_stdout() {
-        std::fflush(stdout);
-        dup2(saved, STDOUT_FILENO);
-        close(saved);
-    }
-
-  private:
-    int saved = -1;
-};
 
 // The expected count of the line "<depth> <nodes>" of the file; -1 when there is none.
 long long expected_signature(const char* file_name, int depth) {
@@ -101,8 +70,10 @@ int main(int argc, char** argv) {
         }
     }
 
-    detach_standard_input();
-    config.log_on = 0;
+    // The searches read no input, whatever the bench was started with (a terminal, /dev/null, a
+    // test driver), and print nothing of their own: the bench prints its lines instead.
+    search_input_reader = nullptr;
+    config.log_on       = 0;
     use_bench_settings();
 
     std::printf("Search bench: %d positions, depth %d\n", NB_BENCHMARK_POSITIONS, depth);
@@ -111,10 +82,9 @@ int main(int argc, char** argv) {
     double    total_seconds = 0;
     for (int i = 0; i < NB_BENCHMARK_POSITIONS; ++i) {
         Tbench_result result;
-        {
-            Tquiet_stdout quiet;
-            result = bench_position(i, depth);
-        }
+        console.to_screen = false;
+        result            = bench_position(i, depth);
+        console.to_screen = true;
         char move_text[16] = "none";
         if (result.best_move)
             move_to_coord(result.best_move, move_text, result.side);
