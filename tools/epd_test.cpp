@@ -15,7 +15,7 @@
 #include "search/report.h"
 #include "search/search.h"
 #include "tools/date_text.h"
-#include "tools/san_move.h"
+#include "board/san_move.h"
 #include "tools/text_lines.h"
 #include "tools/tools.h"
 

@@ -5,7 +5,7 @@
 
 #include "base/data_rows.h"
 #include "eval/evaluate.h"
-#include "tools/san_move.h"
+#include "board/san_move.h"
 
 Tboarddata eval_line[EVAL_LINE_RECORDS];
 

@@ -8,7 +8,7 @@
 #include "board/notation.h"
 #include "interface/in_temp_dir.h"
 #include "tools/date_text.h"
-#include "tools/san_move.h"
+#include "board/san_move.h"
 #include "tools/text_lines.h"
 #include "tools/tools.h"
 

@@ -1,6 +1,6 @@
 // Reading standard algebraic notation: the token is cut into piece, origin hints, destination
 // and promotion, then matched against the legal list so that only a real move can come out.
-#include "tools/san_move.h"
+#include "board/san_move.h"
 
 #include <cstring>
 
