@@ -6,6 +6,7 @@
 
 #include "board/board.h"
 #include "board/tables.h"
+#include "book/learning.h"
 #include "eval/psqt.h"
 #include "interface/commands.h"
 #include "interface/startup.h"
@@ -27,6 +28,7 @@ struct Ttables_builder {
         start_tablebases();
         // The search reads its input through the game loop's reader.
         search_input_reader = read_command;
+        search_learning_loader = load_learning;
     }
 } tables_builder;
 } // namespace

@@ -32,6 +32,12 @@ bool hopeless(int ply) {
     return true;
 }
 
+// The game as the learning reads it.
+Tplayed_game played_game() {
+    return {game.start_fen.c_str(), game.moves, game.scores, game.game_ply, game.tags[TAG_DATE].c_str(),
+            game.tags[TAG_WHITE].c_str(), game.tags[TAG_BLACK].c_str()};
+}
+
 std::string coord(Move move, Color mover) {
     char text[8];
     move_to_coord(move, text, mover);
@@ -76,11 +82,13 @@ void Tplay::after_search(Move best, int origin) {
         if (config.ENABLE_LEARN_BIN && ply >= 4 && is_real_score(s) && is_real_score(p) && s <= 200
             && p >= -100 && s != -31999 && p - s >= 60) {
             console.print("Brelok has just made a gaffe ....\n");
-            record_blunder();
+            record_blunder(played_game());
+            game.replay_to(ply); // the learning played the game on the board
         }
         if (ply > 2 && game.origins[ply - 2] == ORIGIN_BOOK && std::abs(s) < 31999 && s < -35) {
             console.print("Brelok has just left the opening book in a bad position ....\n");
-            record_bad_book_exit();
+            record_bad_book_exit(played_game());
+            game.replay_to(ply); // the learning played the game on the board
         }
         if (config.ENABLE_RESIGN && ply >= RESIGN_FROM_PLY && config.otim_left > RESIGN_OPPONENT_TIME
             && hopeless(ply))

@@ -31,6 +31,8 @@ template <Color C> Bitboard hanging_pieces() {
 
 } // namespace
 
+Tlearning_loader search_learning_loader = nullptr;
+
 void Tsearch::compute_hanging_pieces() {
     hanging[WHITE] = hanging_pieces<WHITE>();
     hanging[BLACK] = hanging_pieces<BLACK>();
@@ -43,6 +45,9 @@ void Tsearch::prepare_search(Tboarddata& root, double seconds) {
     predicted_reply = 0;
     config.tick_period.store(seconds > 0 && seconds < 2.0 ? 100 : 500, std::memory_order_relaxed);
     hash_tables.prepare_for_search();
+    // Right after the clearing, so the learned positions survive it; not for the shortest moves.
+    if (search_learning_loader && config.ENABLE_LEARN_BIN && config.in_game && (seconds == 0 || seconds >= 0.5))
+        search_learning_loader();
     compute_hanging_pieces();
     clear_ordering_tables();
 

@@ -111,6 +111,11 @@ extern Tsearch search;
 using Tinput_reader = int (*)(int wait);
 extern Tinput_reader search_input_reader;
 
+// How a search in a game adds the learned positions to the transposition table: the game loop
+// installs the learning's loader here at start-up. Left empty, nothing is added.
+using Tlearning_loader = int (*)();
+extern Tlearning_loader search_learning_loader;
+
 // The node's result: the best score when the best flags hold a bound kind, else the evaluation.
 inline int result_score(const Tboarddata& node) {
     return (node.second_flags & BOUND_MASK) ? node.second_score : node.eval_score;

@@ -14,6 +14,8 @@ namespace {
 
 const std::string START = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -";
 const char* const QUIET = "noise=99"; // no thinking lines
+// What `new` prints as it rebuilds the (empty) style book.
+const std::string STYLE_BOOK_REBUILT = "Updating style book. . .\n=> Writing positions on disk\n\n";
 
 std::string fen_line(const std::vector<std::string>& moves = {}) { return fen_after(START, moves) + "\n"; }
 
@@ -30,7 +32,8 @@ TEST(GameFlow, XboardGameWithTakeBacksAndForceMode) {
     EXPECT_EQ(s.engine.errors(), "");
     EXPECT_EQ(s.protocol_lines(),
               test_data("interface/data/banner.txt") + start_display() + "feature myname=\"" + program_id()
-                  + "\" setboard=0 ping=0 usermove=0 san=0 time=1 analyze=1 done=1\n" + fen_line()
+                  + "\" setboard=0 ping=0 usermove=0 san=0 time=1 analyze=1 done=1\n" + STYLE_BOOK_REBUILT
+                  + fen_line()
                   + fen_line({"e2e4"}) + "1. ... " + reply + "\n" + fen_line({"e2e4", reply})
                   + fen_line({"e2e4", reply}) + fen_line() + "Illegal move: remove\n" + fen_line({"e2e4"})
                   + "Illegal move: remove\n" + fen_line() + "Illegal move: undo\n1. ... " + opening + "\n"
