@@ -36,6 +36,15 @@ void Tconsole::print(const char* format, ...) {
     va_end(args);
 }
 
+void Tconsole::send(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    vsnprintf(format_buffer, sizeof format_buffer, format, args);
+    va_end(args);
+    fputs(format_buffer, stdout);
+    log_message(format_buffer);
+}
+
 void Tconsole::vprint(const char* format, va_list args) {
     vsnprintf(format_buffer, sizeof format_buffer, format, args);
     const char* text = format_buffer;
@@ -113,8 +122,8 @@ void Tconsole::read_input() {
         // End of input, or an error that would repeat forever: either way no more commands.
         input_closed = true;
         if (dropping_line) {
-            print(">Line of %ld bytes ignored: too long\n", dropped_bytes);
             dropping_line = false;
+            note_dropped_line(dropped_bytes);
         }
         return;
     }
@@ -129,8 +138,8 @@ void Tconsole::append_input(const char* bytes, long count) {
             c = ' '; // the buffer is a C string: a NUL byte would hide the rest of the line
         if (dropping_line) {
             if (c == '\n') {
-                print(">Line of %ld bytes ignored: too long\n", dropped_bytes);
                 dropping_line = false;
+                note_dropped_line(dropped_bytes);
             } else {
                 ++dropped_bytes;
             }
@@ -150,12 +159,18 @@ int Tconsole::take_line(char* out, size_t size, size_t length, size_t skip) {
     if (fits) {
         memcpy(out, input_buffer, text);
         out[text] = '\0';
-    } else {
-        print(">Line of %ld bytes ignored: too long\n", long(text));
     }
     input_length -= int(length + skip);
     memmove(input_buffer, input_buffer + length + skip, size_t(input_length) + 1);
+    if (!fits)
+        note_dropped_line(long(text));
     return fits ? 1 : 0;
+}
+
+void Tconsole::note_dropped_line(long bytes) {
+    print(">Line of %ld bytes ignored: too long\n", bytes);
+    if (line_dropped)
+        line_dropped(bytes);
 }
 
 int Tconsole::try_get_line(char* out, size_t size) {

@@ -9,7 +9,9 @@
 
 #include "base/lagged_random.h"
 
-constexpr int INPUT_BUFFER_SIZE  = 1024; // bytes of input held while no line end has come
+// Bytes of input held while no line end has come: room for the longest line of moves a UCI
+// interface sends ("position ... moves" with a whole game) besides what follows it.
+constexpr int INPUT_BUFFER_SIZE  = 16384;
 constexpr int READ_CHUNK_SIZE    = 512;  // bytes asked for by one read of standard input
 constexpr int MESSAGE_SIZE       = 512;  // longest formatted message
 constexpr int LOG_PENDING_SIZE   = 8192; // text held back until a line end reaches the log
@@ -25,6 +27,10 @@ class Tconsole {
 
     // printf-style; a leading '>' makes the message log-only.
     void print(const char* format, ...) __attribute__((format(printf, 2, 3)));
+    // A protocol reply: reaches standard output whatever the output mode, and the log.
+    void send(const char* format, ...) __attribute__((format(printf, 2, 3)));
+    // Protocol-only output (UCI): print() then writes to the log only, send() to both.
+    void set_protocol_only(bool on) { to_screen = !on; }
     void vprint(const char* format, va_list args) __attribute__((format(printf, 2, 0)));
 
     Tconsole& operator<<(const char* text) {
@@ -71,6 +77,9 @@ class Tconsole {
     const char* words[MAX_COMMAND_WORDS];
     int         nb_words = 0;
     bool        to_screen = true; // false: every message goes to the log only
+    // Told of every input line dropped for its length (in bytes), after the log; set by a
+    // protocol that must answer such a line.
+    void (*line_dropped)(long bytes) = nullptr;
 
   private:
     void log_message(const char* text);
@@ -78,6 +87,7 @@ class Tconsole {
     void flush_log();
     void append_input(const char* bytes, long count);
     int  take_line(char* out, size_t size, size_t length, size_t skip);
+    void note_dropped_line(long bytes);
 
     int    input_length  = 0;     // bytes in input_buffer
     bool   input_closed  = false; // standard input has ended (or failed for good)

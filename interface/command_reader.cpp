@@ -9,6 +9,8 @@
 #include "base/config.h"
 #include "base/console.h"
 #include "interface/game.h"
+#include "interface/uci.h"
+#include "interface/xboard_v2.h"
 #include "search/report.h"
 #include "search/search.h"
 
@@ -122,6 +124,10 @@ int read_move(Move& move, const char* word, const uint8_t piece_types[64]) {
 }
 
 int read_command(int wait) {
+    // Every earlier command has been acted on: the pings read since may be answered.
+    answer_held_pings();
+    // A "setboard" not taken by the line that follows it (read during a search) is stale.
+    forget_setboard();
     char line[COMMAND_LINE_SIZE + 1];
     const int got = wait ? console.wait_line(line, sizeof line)
                          : console.try_get_line(line, sizeof line);
@@ -147,7 +153,7 @@ int read_command(int wait) {
             searching_context.entered_move = move;
             return CMD_MOVE;
         }
-        console.print("Illegal move\n");
+        report_illegal_move(first);
         return CMD_NONE;
     }
 
@@ -185,15 +191,14 @@ int read_command(int wait) {
         search.ratings[1] = parse_setting_int(console.words[2]);
         return CMD_NONE;
     }
-    // Protocol 2 interfaces wait for the features before they go on: list the ones of protocol 1.
-    if (strcmp(first, "protover") == 0) {
-        console.print("feature myname=\"%s\" setboard=0 ping=0 usermove=0 san=0 time=1 analyze=1 "
-                      "done=1\n",
-                      console.program_id.c_str());
-        return CMD_NONE;
-    }
+    // The interface speaks UCI from now on (never in the middle of a search).
+    if (strcmp(first, "uci") == 0 && !config.searching)
+        run_uci();
+    int code = CMD_NONE;
+    if (xboard_v2_command(code))
+        return code;
 
     if (!settings_command(console.command_line))
-        console.print(">Illegal move (%s)\n", console.command_line);
+        report_unknown_command(console.command_line);
     return CMD_NONE;
 }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "board/board.h"
 #include "board/boarddata.h"
@@ -67,3 +68,7 @@ class Tgame {
 };
 
 extern Tgame game;
+
+// Sets the game up from a FEN and coordinate moves, all or nothing: on any fault the game stays as
+// it was and `error` says what was wrong. The game's half-moves count from the FEN.
+bool set_up_game(const std::string& fen, const std::vector<std::string>& moves, std::string& error);

@@ -12,6 +12,7 @@
 #include "base/config.h"
 #include "base/console.h"
 #include "interface/game.h"
+#include "interface/xboard_v2.h"
 #include "platform/platform.h"
 #include "search/draws.h"
 #include "search/search.h"
@@ -163,7 +164,11 @@ void Tplay::refresh_entry_board() {
 void Tplay::print_move_played() {
     char text[8];
     move_to_coord(game.moves[game.game_ply], text, ~game.root.side_to_move());
-    console.print("%d. ... %s\n", (game.game_ply + 1) / 2, text);
+    if (xboard_protocol >= 2)
+        console.print("move %s\n", text);
+    else
+        console.print("%d. ... %s\n", (game.game_ply + 1) / 2, text);
+    answer_held_pings();
 }
 
 void Tplay::engine_turn() {
@@ -188,13 +193,17 @@ void Tplay::engine_turn() {
     after_search(best, origin);
 }
 
-double Tplay::time_budget() {
+double Tplay::time_budget(int moves_given) {
     if (config.analyze_mode)
         return 0;
+    if (const double fixed = fixed_move_budget(); fixed > 0)
+        return fixed;
     // In 64 bits and doubles: the interface may send any number.
     const long long moves_played = game.game_ply / 2;
     long long       moves_to_go;
-    if (config.level_moves < 1)
+    if (moves_given > 0)
+        moves_to_go = moves_given + 2LL; // the same reserve as under a level
+    else if (config.level_moves < 1)
         moves_to_go = moves_played <= 40 ? 40 : 30;
     else
         moves_to_go = config.level_moves - moves_played % config.level_moves + 2;

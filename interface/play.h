@@ -13,8 +13,9 @@ class Tplay {
     // The game loop; ends only through "quit" or the end of input.
     [[noreturn]] void run();
 
-    // Seconds for the coming move of the engine (0: no limit, in analyze mode).
-    static double time_budget();
+    // Seconds for the coming move of the engine (0: no limit, in analyze mode); moves_given, when
+    // above 0, is the number of moves to play in the time left (UCI's movestogo).
+    static double time_budget(int moves_given = 0);
 
     // Carries out the pending command code.
     void execute();

@@ -13,6 +13,7 @@
 #include "base/console.h"
 #include "interface/game.h"
 #include "interface/play.h"
+#include "interface/xboard_v2.h"
 #include "platform/platform.h"
 #include "search/search.h"
 #include "tools/tools.h"
@@ -118,6 +119,12 @@ void Tplay::remove() {
 }
 
 void Tplay::edit() {
+    // "setboard" comes here too: the position is given whole.
+    if (const std::string fen = take_setboard_fen(); !fen.empty()) {
+        set_up_board(fen);
+        config.restart = 1;
+        return;
+    }
     console.print("Now in edit mode\n");
     config.edit_mode      = 1;
     const std::string fen = edit_position(game.root.side_to_move(), board_state.board);

@@ -1,26 +1,68 @@
 #!/usr/bin/env bash
-# Plays one game under a real xboard (in a virtual X display) with Brelok as the first engine
-# against Debian's fairymax, saves the PGN, the xboard debug log and a screenshot, and checks
-# that the game ended with a result and without an illegal-move or forfeit message.
+# Plays one game under a real xboard (in a virtual X display) with Brelok as the first engine,
+# saves the PGN, the xboard debug log and a screenshot, and checks that the game ended with a
+# result and without an illegal-move or forfeit message. Three ways to drive the engine:
+#   plain     the start position against fairymax, whatever protocol xboard agrees on
+#   fen       protocol 2 from a FEN start that xboard hands over with "setboard", against phalanx
+#             (fairymax takes a FEN start only through edit mode, and died on it under xboard 4.9.1)
+#   uci       UCI through Debian's polyglot adapter, against phalanx
 #
-#   scripts/xboard_game.sh [ENGINE] [OUTPUT_DIR]   defaults: build/release/brelok, build/xboard_game
+#   scripts/xboard_game.sh [plain|fen|uci] [ENGINE] [OUTPUT_DIR]
+#       defaults: plain, build/release/brelok, build/xboard_game-<way>
 #
-# Opt-in (not part of the test command): it needs xboard, Xvfb, xwd and ImageMagick, which it
-# installs when missing, and takes a minute or two.
+# Opt-in (not part of the test command): it needs xboard, Xvfb, xwd and ImageMagick (and
+# polyglot), which it installs when missing, and takes a minute or two.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
+way=plain
+case "${1:-}" in plain | fen | uci) way=$1; shift ;; esac
 engine=$(realpath "${1:-build/release/brelok}")
-out=$(realpath -m "${2:-build/xboard_game}")
-[ -x "$engine" ] || { echo "xboard_game: no engine at $engine (cmake --preset release && cmake --build --preset release)"; exit 1; }
+out=$(realpath -m "${2:-build/xboard_game-$way}")
+fail() { echo "xboard_game ($way): FAILED: $*"; exit 1; }
+[ -x "$engine" ] || fail "no engine at $engine (cmake --preset release && cmake --build --preset release)"
 
-scripts/install_deps.sh xboard xvfb x11-apps imagemagick fairymax
+opponent=phalanx
+[ $way = plain ] && opponent=fairymax
+extra=()
+[ $way = uci ] && extra=(polyglot)
+scripts/install_deps.sh xboard xvfb x11-apps imagemagick $opponent "${extra[@]}"
 export PATH="$PATH:/usr/games"
 
 rm -rf "$out"
 mkdir -p "$out/engine"
 cp "$root/brelok.ini" "$out/engine/brelok.ini"
+
+first=(-fcp "$engine" -fd "$out/engine")
+second=(-scp fairymax -sd "$out")
+start=()
+if [ $way != plain ]; then
+    second=(-scp "phalanx -l-" -sd "$out")
+fi
+if [ $way = fen ]; then
+    # A start after 1. e4 e5 2. Nf3 Nc6 3. Bb5 a6, White to move.
+    echo "r1bqkbnr/1ppp1ppp/p1n5/1B2p3/4P3/5N2/PPPP1PPP/RNBQK2R w KQkq - 0 4" > "$out/start.fen"
+    start=(-loadPositionFile "$out/start.fen" -loadPositionIndex 1)
+fi
+if [ $way = uci ]; then
+    # The adapter's settings: the engine, its directory, a log of the UCI dialogue, and the
+    # options it passes on (a table size the engine takes through setoption, leaving brelok.ini
+    # alone).
+    cat > "$out/brelok.pgi" <<INI
+[PolyGlot]
+EngineName = Brelok (UCI)
+EngineCommand = $engine
+EngineDir = $out/engine
+Log = true
+LogFile = $out/polyglot.log
+Resign = false
+[Engine]
+Hash = 16
+OwnBook = true
+INI
+    first=(-fcp "polyglot $out/brelok.pgi" -fd "$out")
+fi
 
 display=:${BRELOK_DISPLAY:-97}
 Xvfb "$display" -screen 0 1280x1024x24 > "$out/xvfb.log" 2>&1 &
@@ -30,9 +72,7 @@ sleep 1
 export DISPLAY=$display
 
 # 40 moves in 30 seconds each side: a whole game in a minute or two.
-xboard -matchMode true -matchGames 1 \
-    -fcp "$engine" -fd "$out/engine" \
-    -scp fairymax -sd "$out" \
+xboard -matchMode true -matchGames 1 "${first[@]}" "${second[@]}" "${start[@]}" \
     -tc 0:30 -mps 40 -inc 0 -xponder \
     -saveGameFile "$out/game.pgn" \
     -debug -nameOfDebugFile "$out/xboard.debug" > "$out/xboard.out" 2>&1 &
@@ -53,19 +93,26 @@ sleep 2
 xwd -root -display "$display" | convert xwd:- "$out/screenshot.png" || echo "xboard_game: no screenshot"
 kill $xboard_pid 2> /dev/null || true
 wait $xboard_pid 2> /dev/null || true
-[ $finished -eq 1 ] || { echo "xboard_game: FAILED: no finished game within 5 minutes"; exit 1; }
+[ $finished -eq 1 ] || fail "no finished game within 5 minutes"
 
-grep -v "^ALSA\|^aplay" "$out/xboard.out" || true
-[ -s "$out/game.pgn" ] || { echo "xboard_game: FAILED: no PGN saved"; exit 1; }
+case $way in
+fen)
+    grep -q 'feature myname=.* setboard=1 ping=1' "$out/xboard.debug" || fail "no protocol-2 features offered"
+    grep -q '>first : setboard ' "$out/xboard.debug" || fail "xboard did not use setboard"
+    grep -q '<first : move ' "$out/xboard.debug" || fail "no move in the protocol-2 form"
+    grep -q '^\[FEN "' "$out/game.pgn" || fail "the PGN does not start from the FEN" ;;
+uci)
+    grep -q 'uciok' "$out/polyglot.log" || fail "the engine never answered uci"
+    grep -q 'bestmove ' "$out/polyglot.log" || fail "no bestmove in the UCI dialogue" ;;
+esac
 result=$(grep -o '^\[Result "[^"]*"\]' "$out/game.pgn" | head -1)
-echo "xboard_game: $result"
+echo "xboard_game ($way): $result"
 case "$result" in
     *'"1-0"'* | *'"0-1"'* | *'"1/2-1/2"'*) ;;
-    *) echo "xboard_game: FAILED: the game has no result"; exit 1 ;;
+    *) fail "the game has no result" ;;
 esac
-if grep -qiE 'illegal|forfeit|time forfeit|false' "$out/game.pgn"; then
+if grep -qiE 'illegal|forfeit|false' "$out/game.pgn"; then
     grep -iE 'illegal|forfeit|false' "$out/game.pgn"
-    echo "xboard_game: FAILED: the PGN reports an illegal move or a forfeit"
-    exit 1
+    fail "the PGN reports an illegal move or a forfeit"
 fi
-echo "xboard_game: passed (PGN, screenshot and debug log in $out)"
+echo "xboard_game ($way): passed (PGN, screenshot and debug log in $out)"

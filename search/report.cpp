@@ -13,6 +13,8 @@
 #include "search/search.h"
 #include "tablebases/probe.h"
 
+Tthinking_hook thinking_hook = nullptr;
+
 namespace {
 
 const char* const PHASE_NAMES[4]  = {"OUVERTURE", "DEVELPEMT", "FINALE", "Erreur !!"};
@@ -53,6 +55,24 @@ void print_split(const std::string& line, bool log_only_prefix) {
     }
     console.print("%s%s\n%*s%s", prefix, line.substr(0, cut).c_str(), CONTINUATION, "",
                   line.substr(cut + 1).c_str());
+}
+
+// The hook's view of a line; scores not yet computed are never handed over.
+void hand_to_hook(Move shown, int score, int flags, bool fail_high) {
+    if (std::abs(score) >= 32001 || !shown)
+        return;
+    Move        line[MAX_PLY];
+    int         length = 1;
+    const Color side   = search.records[0].side_to_move();
+    line[0]            = shown;
+    if (!fail_high)
+        length = hash_line_from_position(board_state.hash_key, side, shown, line, MAX_PLY);
+    if (length < 1) {
+        line[0] = shown;
+        length  = 1;
+    }
+    thinking_hook({search.iteration_depth, score, flags & BOUND_MASK, fail_high, search.total_nodes(),
+                   search.elapsed(), line, length, side});
 }
 
 } // namespace
@@ -103,6 +123,12 @@ void print_pv(Move best_move, const char* prefix) {
     const int         score = entry ? entry->score : SCORE_NOT_COMPUTED;
     const int         flags = entry ? entry->flags : 0;
     const bool        final_line = std::strcmp(prefix, "->") == 0;
+    if (thinking_hook) {
+        // One line per iteration: its final one, with the best move the search settled on.
+        if (final_line)
+            hand_to_hook(best_move, score, flags, false);
+        return;
+    }
 
     std::string marker = *prefix ? prefix : BOUND_MARKERS[flags & BOUND_MASK];
     std::string shown  = score_text(score, final_line);
@@ -138,6 +164,12 @@ void print_fail_high(Move m) {
         return;
     if (search.iteration_depth < config.noise)
         return;
+    if (thinking_hook) {
+        // The move is worth at least the best so far.
+        const Tboarddata& root = search.records[0];
+        hand_to_hook(m, root.second_score, BOUND_LOWER, true);
+        return;
+    }
     char move_text[16];
     move_to_short(m, move_text, config.fritz_mode != 0);
     console.print("%2d%c%c %s  %3.0lf  %7ld  %s!?\n", search.iteration_depth, ':', ')', "  +++", search.elapsed(),

@@ -116,6 +116,23 @@ extern Tinput_reader search_input_reader;
 using Tlearning_loader = int (*)();
 extern Tlearning_loader search_learning_loader;
 
+// One thinking line as figures, for an interface that shows the search in a protocol of its own.
+struct Tthinking_line {
+    int         depth;
+    int         score;     // from the root side's view
+    int         bound;     // BOUND_EXACT, BOUND_UPPER or BOUND_LOWER
+    bool        fail_high; // a move beat the best so far: pv holds that move alone
+    int64_t     nodes;
+    double      seconds;
+    const Move* pv;
+    int         pv_length;
+    Color       root_side;
+};
+// Installed by the interface: the end-of-iteration and fail-high lines go there instead of the
+// console (the other thinking lines are then left out). Empty: the console's own lines.
+using Tthinking_hook = void (*)(const Tthinking_line& line);
+extern Tthinking_hook thinking_hook;
+
 // The node's result: the best score when the best flags hold a bound kind, else the evaluation.
 inline int result_score(const Tboarddata& node) {
     return (node.second_flags & BOUND_MASK) ? node.second_score : node.eval_score;

@@ -21,7 +21,7 @@ std::string fen_line(const std::vector<std::string>& moves = {}) { return fen_af
 
 TEST(GameFlow, XboardGameWithTakeBacksAndForceMode) {
     Tgame_session s(QUIET);
-    s.send("xboard\nprotover 2\nmax_sd 3\neasy\nnew\ne2e4\n");
+    s.send("xboard\nmax_sd 3\neasy\nnew\ne2e4\n");
     const std::string reply = s.next_move();
     ASSERT_FALSE(fen_after(START, {"e2e4", reply}).empty()) << reply;
     s.send("force\nremove\nremove\ne2e4\nremove\nundo\nundo\ngo\n");
@@ -31,9 +31,7 @@ TEST(GameFlow, XboardGameWithTakeBacksAndForceMode) {
     EXPECT_EQ(s.engine.wait_exit(), 0);
     EXPECT_EQ(s.engine.errors(), "");
     EXPECT_EQ(s.protocol_lines(),
-              test_data("interface/data/banner.txt") + start_display() + "feature myname=\"" + program_id()
-                  + "\" setboard=0 ping=0 usermove=0 san=0 time=1 analyze=1 done=1\n" + STYLE_BOOK_REBUILT
-                  + fen_line()
+              test_data("interface/data/banner.txt") + start_display() + STYLE_BOOK_REBUILT + fen_line()
                   + fen_line({"e2e4"}) + "1. ... " + reply + "\n" + fen_line({"e2e4", reply})
                   + fen_line({"e2e4", reply}) + fen_line() + "Illegal move: remove\n" + fen_line({"e2e4"})
                   + "Illegal move: remove\n" + fen_line() + "Illegal move: undo\n1. ... " + opening + "\n"

@@ -1,6 +1,7 @@
 #include "game_session.h"
 
 #include <algorithm>
+#include <chrono>
 
 #include "base/data_rows.h"
 #include "board/boarddata.h"
@@ -27,6 +28,10 @@ std::string protocol_lines(const std::string& out) {
 }
 
 namespace {
+double seconds_from_now(double seconds) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count() + seconds;
+}
+
 Ttemp_dir& prepared(Ttemp_dir& dir, const std::string& extra) {
     std::string settings = default_settings();
     for (const std::string& line : words(extra)) {
@@ -50,10 +55,22 @@ bool Tgame_session::expect(const std::string& text, double seconds) {
 }
 
 std::string Tgame_session::next_move(double seconds) {
-    if (!expect(". ... ", seconds) || !expect("\n", seconds))
-        return "";
-    const size_t from = engine.output().rfind(". ... ", mark) + 6;
-    return engine.output().substr(from, mark - 1 - from);
+    // "N. ... e7e5" under protocol 1, "move e7e5" under protocol 2: whichever comes first.
+    for (const double until = seconds_from_now(seconds);;) {
+        const std::string& out   = engine.output();
+        const size_t       old   = out.find(". ... ", mark);
+        const size_t       fresh = out.find("\nmove ", mark == 0 ? 0 : mark - 1);
+        const size_t       at    = std::min(old == std::string::npos ? old : old + 6,
+                                            fresh == std::string::npos ? fresh : fresh + 6);
+        const size_t       end   = at == std::string::npos ? at : out.find('\n', at);
+        if (end != std::string::npos) {
+            mark = end + 1;
+            return out.substr(at, end - at);
+        }
+        if (seconds_from_now(0) >= until)
+            return "";
+        engine.wait_for("\n", 0.05, out.size());
+    }
 }
 
 std::string Tgame_session::log() const {
