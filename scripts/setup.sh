@@ -17,17 +17,6 @@ fi
 
 mkdir -p run
 [ -f run/brelok.ini ] || cp brelok.ini run/brelok.ini
+[ -f run/b_book.bin ] || scripts/make_book.sh "$ENGINE" run || true
 cd run
-if [ ! -f b_book.bin ]; then
-    echo "Building the opening book run/b_book.bin from data/gm_games.pgn.gz ..."
-    gzip -dc ../data/gm_games.pgn.gz >gm_games.pgn
-    # makebook writes the book beside itself and renames it into place only when complete.
-    printf 'makebook gm_games.pgn b_book.bin\nquit\n' | "../$ENGINE" >makebook.log 2>&1 || true
-    rm -f gm_games.pgn
-    if [ -f b_book.bin ]; then
-        echo "$(( $(wc -c <b_book.bin) / 24 )) book positions (log: run/makebook.log)"
-    else
-        echo "The opening book could not be built: see run/makebook.log" >&2
-    fi
-fi
 exec "../$ENGINE" "$@"
