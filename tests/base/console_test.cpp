@@ -5,6 +5,7 @@
 
 #include "base/config.h"
 #include "base/console.h"
+#include "base/data_rows.h"
 #include "board/boarddata.h"
 #include "interface/commands.h"
 #include "interface/in_temp_dir.h"
@@ -38,9 +39,7 @@ TEST_F(Console, LogOnlyMessagesAndPendingLines) {
 
 TEST_F(Console, LoggingOffCreatesNothing) {
     config.log_on = 0;
-    testing::internal::CaptureStdout();
-    console.print("seen\n");
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "seen\n");
+    EXPECT_EQ(printed_by([] { console.print("seen\n"); }), "seen\n");
     EXPECT_FALSE(file_exists(dir.file("log")));
     config.log_on = 1;
 }
@@ -48,9 +47,8 @@ TEST_F(Console, LoggingOffCreatesNothing) {
 TEST_F(Console, ReportErrorShowsThePosition) {
     Tboarddata record;
     ASSERT_EQ(record.set_fen("4k3/8/8/8/8/8/8/4K3 w - -"), 1);
-    testing::internal::CaptureStdout();
-    console.report_error("Une erreur s'est produite dans search !");
-    const std::string out      = testing::internal::GetCapturedStdout();
+    const std::string out =
+        printed_by([] { console.report_error("Une erreur s'est produite dans search !"); });
     board_state.current_record = nullptr;
     EXPECT_EQ(out.rfind("Une erreur s'est produite dans search !", 0), 0u);
     EXPECT_NE(out.find("4k3/8/8/8/8/8/8/4K3 w - - \n"), std::string::npos) << out;

@@ -1,6 +1,8 @@
 #include "data_rows.h"
 
+#include <cstdlib>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <sstream>
 #include <unistd.h>
 
@@ -60,6 +62,12 @@ std::string test_data(const std::string& path_in_tests) {
 
 std::string shared_file(const std::string& name) { return std::string(BRELOK_SHARED_DATA) + "/" + name; }
 
+std::string printed_by(const std::function<void()>& action) {
+    testing::internal::CaptureStdout();
+    action();
+    return testing::internal::GetCapturedStdout();
+}
+
 std::vector<std::string> words(const std::string& text) {
     std::istringstream       in(text);
     std::vector<std::string> result;
@@ -67,3 +75,5 @@ std::vector<std::string> words(const std::string& text) {
         result.push_back(w);
     return result;
 }
+
+bool deep_run() { return std::getenv("BRELOK_DEEP") != nullptr; }

@@ -3,6 +3,7 @@
 // '#' are left out.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,5 +23,9 @@ std::vector<Trow> read_rows(const std::string& path_in_tests);
 std::string test_data(const std::string& path_in_tests);
 // The path of a file of the shared data.
 std::string shared_file(const std::string& name);
+// What the action printed on standard output.
+std::string printed_by(const std::function<void()>& action);
 // The text split at blanks.
 std::vector<std::string> words(const std::string& text);
+// True in the opt-in deep runs (label slow), which set BRELOK_DEEP: the same tests, further.
+bool deep_run();

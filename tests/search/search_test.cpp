@@ -12,30 +12,15 @@ namespace {
 
 using search_test::Searching;
 
-constexpr int MATE_IN_ONE = 32000 - 1, MATE_IN_TWO = 32000 - 3, MATE_IN_THREE = 32000 - 5;
+constexpr int MATE_IN_ONE = 32000 - 1;
 
 TEST(ScoreArithmetic, NegationMovesMatesOnePlyAndBoundsFollow) {
-    const int scores[][2] = {{0, 0},
-                             {123, -123},
-                             {-30999, 30999},
-                             {SCORE_MATED, MATE_IN_ONE},
-                             {MATE_IN_ONE, -31998},
-                             {-31998, MATE_IN_TWO},
-                             {31000, -30999},
-                             {-31000, 30999},
-                             {SCORE_INFINITE, -SCORE_INFINITE},
-                             {SCORE_NOT_COMPUTED, SCORE_NOT_COMPUTED}};
-    for (const auto& [score, negated] : scores)
-        EXPECT_EQ(negate_score(score), negated) << score;
-    const int bounds[][2] = {{100, -100},
-                             {-31998, 31999},
-                             {31999, -32000},
-                             {-31000, 31001},
-                             {31000, -31001},
-                             {-SCORE_INFINITE, SCORE_INFINITE},
-                             {SCORE_NOT_COMPUTED, SCORE_NOT_COMPUTED}};
-    for (const auto& [bound, negated] : bounds)
-        EXPECT_EQ(negate_bound(bound), negated) << bound;
+    for (const Trow& row : read_rows("search/data/score_negation.txt")) {
+        EXPECT_EQ(negate_score(row.number(0)), row.number(1)) << row.where;
+        if (!row[2].empty()) {
+            EXPECT_EQ(negate_bound(row.number(2)), row.number(3)) << row.where;
+        }
+    }
     // A child score s beats the child bound b exactly when the parent's view of s beats the bound
     // b was made from (30999 and 31000 both become -30999: the boundary itself is left out).
     for (int b : {-31990, -31001, -30998, -50, 0, 50, 30998, 31001, 31990})
@@ -74,9 +59,9 @@ TEST_F(Searching, ResultsOfWholeSearches) {
     EXPECT_EQ(search.abort_reason, ABORT_TIME);
     // A budget spent before the search starts: no iteration after the first.
     ASSERT_TRUE(set_position(BENCHMARK_POSITIONS[4]));
-    testing::internal::CaptureStdout();
-    search.think(root, 1, 0, 9, -1.0, 0, nullptr, 0);
-    EXPECT_EQ(testing::internal::GetCapturedStdout().find("has used less time"), std::string::npos);
+    EXPECT_EQ(
+        printed_by([&] { search.think(root, 1, 0, 9, -1.0, 0, nullptr, 0); }).find("has used less time"),
+        std::string::npos);
     EXPECT_EQ(search.last_iteration, 1);
     EXPECT_EQ(search.abort_reason, ABORT_TIME);
 }

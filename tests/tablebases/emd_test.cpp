@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <random>
 
+#include "base/data_rows.h"
 #include "emd_encoder.h"
 #include "interface/engine_process.h"
 #include "solver.h"
@@ -143,29 +144,14 @@ TEST(EmdFiles, BrokenHeadersAndBlocksAreRefused) {
     ASSERT_EQ(parse(good, emd, length), tb::EMD_OK);
     const uint32_t header = be32(good, 64);
 
-    struct Tdamage {
-        size_t  at;
-        uint8_t value;
-        bool    fix_checksum;
-        int     status;
-    };
-    const Tdamage damages[] = {
-        {3, 'X', true, tb::EMD_READ_ERROR},         // signature
-        {header - 10, 0x55, false, tb::EMD_BROKEN}, // header checksum
-        {70, 17, true, tb::EMD_BROKEN},             // block-size exponent above 16
-        {71, 23, true, tb::EMD_BROKEN},             // distance count
-        {79, 0xF6, true, tb::EMD_BROKEN},           // format word
-        {75, 200, true, tb::EMD_BROKEN},            // more blocks than the header holds
-        {66, 0xFF, false, tb::EMD_READ_ERROR},      // header longer than the file
-        {72 + 3, 0, true, tb::EMD_BROKEN},          // no block at all
-    };
-    for (const Tdamage& d : damages) {
+    for (const Trow& d : read_rows("tablebases/data/emd_damage.txt")) {
+        const int            at   = d.number(0) < 0 ? int(header) + d.number(0) : d.number(0);
         std::vector<uint8_t> file = good;
-        file[d.at]                = d.value;
-        if (d.fix_checksum)
+        file[size_t(at)]          = uint8_t(d.number(1));
+        if (d.number(2))
             tb_test::emd_fix_header_checksum(file);
         Temd_file broken;
-        EXPECT_EQ(parse(file, broken, length), d.status) << d.at;
+        EXPECT_EQ(parse(file, broken, length), d.number(3)) << d.where << " " << d[4];
     }
     std::vector<uint8_t> file = good;
     file[70]                  = 12; // other field widths: refused one way or the other

@@ -6,19 +6,15 @@
 #include <map>
 #include <memory>
 
+#include "board/tables.h"
 #include "emd_encoder.h"
 #include "tablebases/registry.h"
 
 namespace tb_test {
 namespace {
 
-using Bits = uint64_t;
-enum { PAWN = 1, KNIGHT, BISHOP, ROOK, QUEEN, KING };
+using Bits             = Bitboard;
 constexpr uint8_t NONE = 255;
-
-int  file(int s) { return s & 7; }
-int  rank(int s) { return s >> 3; }
-Bits bit(int s) { return Bits(1) << s; }
 
 // Every man of a position: type, colour (0 White) and square, kings first.
 struct Tman {
@@ -38,7 +34,7 @@ Tposition position_of(const Tmaterial& m, const Tsquares& sq) {
         p.men[p.count++] = {i < m.nb_white ? m.white[size_t(i)] : m.black[size_t(i - m.nb_white)],
                             i >= m.nb_white, sq[size_t(2 + i)]};
     for (int i = 0; i < p.count; ++i)
-        p.occupied |= bit(p.men[i].square);
+        p.occupied |= square_bb(p.men[i].square);
     return p;
 }
 
@@ -58,22 +54,17 @@ void assemble(Tman* men, int count, Tmaterial& m, Tsquares& sq) {
             }
 }
 
+// Attacks from the engine's own tables, which perft pins.
 bool attacks(const Tman& a, int target, Bits occupied) {
-    const int s = a.square, df = file(target) - file(s), dr = rank(target) - rank(s);
-    const int adf = std::abs(df), adr = std::abs(dr);
-    if (a.type == PAWN)
-        return adf == 1 && dr == (a.colour == 0 ? 1 : -1);
-    if (a.type == KNIGHT)
-        return adf * adr == 2;
-    if (a.type == KING)
-        return std::max(adf, adr) == 1;
-    if (s == target || !((a.type != BISHOP && (adf == 0 || adr == 0)) || (a.type != ROOK && adf == adr)))
-        return false;
-    const int step = ((dr > 0) - (dr < 0)) * 8 + (df > 0) - (df < 0);
-    for (int x = s + step; x != target; x += step)
-        if (occupied & bit(x))
-            return false;
-    return true;
+    const int s = a.square;
+    switch (a.type) {
+    case PAWN: return (a.colour == 0 ? pawn_from_below[target] : pawn_from_above[target]) & square_bb(s);
+    case KNIGHT: return knight_attacks[s] & square_bb(target);
+    case KING: return king_attacks[s] & square_bb(target);
+    default:
+        const Bits rays = a.type == BISHOP ? bishop_rays[s] : a.type == ROOK ? rook_rays[s] : queen_rays[s];
+        return (rays & square_bb(target)) && !(between[s][target] & occupied);
+    }
 }
 
 bool king_attacked(const Tposition& p, int colour) {
@@ -84,18 +75,15 @@ bool king_attacked(const Tposition& p, int colour) {
 }
 
 // Squares a man attacks or moves to (pawns aside): sliders stop at the first man.
-template <typename F> void each_target(const Tman& man, Bits occupied, F visit) {
-    static const int STEPS[16][2] = {{1, 0}, {-1, 0}, {0, 1},  {0, -1}, {1, 1},  {1, -1}, {-1, 1},  {-1, -1},
-                                     {1, 2}, {2, 1},  {-1, 2}, {-2, 1}, {1, -2}, {2, -1}, {-1, -2}, {-2, -1}};
-    const int        s = man.type, slides = s == BISHOP || s == ROOK || s == QUEEN;
-    const int first = s == KNIGHT ? 8 : s == BISHOP ? 4 : 0, last = s == KNIGHT ? 16 : s == ROOK ? 4 : 8;
-    for (int d = first; d < last; ++d)
-        for (int f = file(man.square) + STEPS[d][0], r = rank(man.square) + STEPS[d][1];
-             f >= 0 && f < 8 && r >= 0 && r < 8; f += STEPS[d][0], r += STEPS[d][1]) {
-            visit(r * 8 + f);
-            if (!slides || (occupied & bit(r * 8 + f)))
-                break;
-        }
+Bits targets(const Tman& man, Bits occupied) {
+    if (man.type == KNIGHT || man.type == KING)
+        return man.type == KNIGHT ? knight_attacks[man.square] : king_attacks[man.square];
+    Bits found = 0;
+    for (Bits rays = queen_rays[man.square]; rays;) {
+        const int t = pop_lsb(rays);
+        found |= attacks(man, t, occupied) ? square_bb(t) : 0;
+    }
+    return found;
 }
 
 // Every move of `side`: visit(child material, child squares, stays in this endgame).
@@ -108,7 +96,7 @@ template <typename F> void each_move(const Tmaterial& m, const Tsquares& sq, int
         if (man.colour != side)
             continue;
         auto play = [&](int to, int promotion) {
-            if (!promotion && !(p.occupied & bit(to))) { // a quiet move keeps the order of the men
+            if (!promotion && !(p.occupied & square_bb(to))) { // a quiet move keeps the order of the men
                 csq            = sq;
                 csq[size_t(i)] = to;
                 visit(m, csq, true);
@@ -131,27 +119,26 @@ template <typename F> void each_move(const Tmaterial& m, const Tsquares& sq, int
             return false;
         };
         if (man.type != PAWN) {
-            each_target(man, p.occupied, [&](int t) {
-                if (!own(t))
-                    play(t, 0);
-            });
+            for (Bits t = targets(man, p.occupied); t;)
+                if (const int to = pop_lsb(t); !own(to))
+                    play(to, 0);
             continue;
         }
         const int up = side == 0 ? 8 : -8, last = side == 0 ? 7 : 0, start = side == 0 ? 1 : 6;
         auto      pawn_to = [&](int t) {
-            for (int promotion = rank(t) == last ? QUEEN : 0; promotion >= (rank(t) == last ? KNIGHT : 0);
-                 --promotion)
+            for (int promotion = rank_of(t) == last ? QUEEN : 0;
+                 promotion >= (rank_of(t) == last ? KNIGHT : 0); --promotion)
                 play(t, promotion);
         };
         const int one = man.square + up;
-        if (!(p.occupied & bit(one))) {
+        if (!(p.occupied & square_bb(one))) {
             pawn_to(one);
-            if (rank(man.square) == start && !(p.occupied & bit(one + up)))
+            if (rank_of(man.square) == start && !(p.occupied & square_bb(one + up)))
                 play(one + up, 0);
         }
         for (int df : {-1, 1})
-            if (file(man.square) + df >= 0 && file(man.square) + df < 8 && (p.occupied & bit(one + df))
-                && !own(one + df))
+            if (file_of(man.square) + df >= 0 && file_of(man.square) + df < 8
+                && (p.occupied & square_bb(one + df)) && !own(one + df))
                 pawn_to(one + df);
     }
 }
@@ -171,16 +158,14 @@ template <typename F> void each_unmove(const Tmaterial& m, const Tsquares& sq, i
             visit(psq);
         };
         if (man.type != PAWN) {
-            each_target(man, p.occupied, [&](int f) {
-                if (!(p.occupied & bit(f)))
-                    from(f);
-            });
+            for (Bits f = targets(man, p.occupied) & ~p.occupied; f;)
+                from(pop_lsb(f));
             continue;
         }
         const int down = mover == 0 ? -8 : 8, one = man.square + down;
-        if (one >= 8 && one < 56 && !(p.occupied & bit(one))) {
+        if (one >= 8 && one < 56 && !(p.occupied & square_bb(one))) {
             from(one);
-            if (rank(man.square) == (mover == 0 ? 3 : 4) && !(p.occupied & bit(one + down)))
+            if (rank_of(man.square) == (mover == 0 ? 3 : 4) && !(p.occupied & square_bb(one + down)))
                 from(one + down);
         }
     }
@@ -272,14 +257,14 @@ bool is_legal(const Tmaterial& m, const Tsquares& sq, int side) {
     const int n        = 2 + m.men();
     Bits      occupied = 0;
     for (int i = 0; i < n; ++i)
-        occupied |= bit(sq[size_t(i)]);
+        occupied |= square_bb(sq[size_t(i)]);
     if (std::popcount(occupied) != n || tb::kings_touch(sq[0], sq[1]))
         return false;
     for (int i = 0; i < m.men(); ++i) {
         const bool white = i < m.nb_white;
         const int  type  = white ? m.white[size_t(i)] : m.black[size_t(i - m.nb_white)];
         const int  s     = sq[size_t(2 + i)];
-        if (type == PAWN && (rank(s) == 0 || rank(s) == 7))
+        if (type == PAWN && (rank_of(s) == 0 || rank_of(s) == 7))
             return false;
         if (white == (side == 0) && attacks({type, side, s}, sq[size_t(side ^ 1)], occupied))
             return false;
@@ -295,9 +280,9 @@ Tendgame::Tendgame(const Tmaterial& m)
 }
 
 uint32_t Tendgame::state_of(Tsquares sq) const {
-    const int mask = (file(sq[0]) >= 4 ? 7 : 0) ^ (!pawns && rank(sq[0]) >= 4 ? 56 : 0);
+    const int mask = (file_of(sq[0]) >= 4 ? 7 : 0) ^ (!pawns && rank_of(sq[0]) >= 4 ? 56 : 0);
     const int wk   = sq[0] ^ mask;
-    uint32_t  s    = uint32_t(rank(wk) * 4 + file(wk));
+    uint32_t  s    = uint32_t(rank_of(wk) * 4 + file_of(wk));
     for (int i = 1; i < count; ++i)
         s = s * 64 + uint32_t(sq[size_t(i)] ^ mask);
     return s;
@@ -470,10 +455,10 @@ Tscan scan_class(int id, int side, bool full) {
     };
     const bool pawns = m.pawns(), first_pawn = m.men() && (m.nb_white ? m.white[0] : m.black[0]) == PAWN;
     for (int key = 0; key < 64; ++key) {
-        if (pawns ? file(key) > 3 : !(rank(key) <= file(key) && file(key) <= 3))
+        if (pawns ? file_of(key) > 3 : !(rank_of(key) <= file_of(key) && file_of(key) <= 3))
             continue;
         if (!full && m.men() == 2
-            && (pawns ? (key > 7 && key < 56) || file(key) < 2 : key != 19 && key != 27))
+            && (pawns ? (key > 7 && key < 56) || file_of(key) < 2 : key != 19 && key != 27))
             continue;
         for (int other = 0; other < 64; ++other) {
             Tsquares sq{};
@@ -491,7 +476,7 @@ Tscan scan_class(int id, int side, bool full) {
                     for (int df : {-1, 1}) {
                         const int taker = moved + df, e = side ? moved - 8 : moved + 8,
                                   from = side ? moved - 16 : moved + 16;
-                        if (rank(taker) != rank(moved) || key == e || other == e || key == from
+                        if (rank_of(taker) != rank_of(moved) || key == e || other == e || key == from
                             || other == from)
                             continue;
                         sq[2] = side ? moved : taker;

@@ -65,10 +65,11 @@ TEST(TablebaseTables, IndexesLengthsAndThreeManFingerprints) {
             EXPECT_EQ(table_of(v[1])[key.index], v.number(5));
         }
     }
-    // Every three- and four-man length is one past the largest index of a legal position.
+    // Every three- and four-man length is one past the largest index of a legal position (the
+    // deep run scans every key square of the four-man classes).
     for (int id = 1; id <= 35; ++id)
         for (int side = 0; side < 2; ++side) {
-            const tb_test::Tscan scan = tb_test::scan_class(id, side, false);
+            const tb_test::Tscan scan = tb_test::scan_class(id, side, deep_run());
             EXPECT_EQ(scan.largest + 1, int64_t(tb_classes[id].expected[side]))
                 << tb_classes[id].name << side;
             EXPECT_EQ(scan.out_of_range, 0) << tb_classes[id].name << side;
@@ -94,10 +95,26 @@ TEST(TablebaseTables, IndexesLengthsAndThreeManFingerprints) {
     EXPECT_EQ(longest_win(table_of("krk.nbw")), 16);
 }
 
+// Longest win in plies over both sides to move, and whether the tables came out whole.
+int longest_win_plies(const std::string& name) {
+    int longest = 0;
+    for (int side = 0; side < 2; ++side) {
+        for (int16_t v : tb_test::solve(name).value[side])
+            if (v > 0 && v % 2)
+                longest = std::max(longest, int(v));
+        EXPECT_FALSE(tb_test::make_table(name, side).empty()) << name << side;
+    }
+    return longest;
+}
+
 TEST(TablebaseTables, QueenAgainstRookTakesThirtyFiveMoves) {
     for (const char* file : {"kqkr.nbw", "kqkr.nbb"})
         EXPECT_EQ(table_of(file).size(), tb_classes[class_id("kqkr")].expected[file[7] == 'b']) << file;
     EXPECT_EQ(longest_win(table_of("kqkr.nbw")), 35);
+    if (deep_run()) { // bishop and knight mate in 33; rook against pawn
+        EXPECT_EQ(longest_win_plies("kbnk"), 65);
+        EXPECT_EQ(longest_win_plies("krkp"), 85);
+    }
 }
 
 // In-process probing against tables in a directory of the test's own.
@@ -150,17 +167,9 @@ TEST_F(TablebaseRegistry, EveryFileFormGivesTheTableBytes) {
     }
     EXPECT_FALSE(tablebases.registered(class_id("kqk"), 1));
 
-    // Through the probe: a win, a loss, with the sides exchanged, and a draw.
-    const struct {
-        const char* fen;
-        int         score;
-    } probes[] = {{"7k/8/8/8/8/8/2Q5/K7 w - -", 32000 - 13},
-                  {"6k1/4p3/8/8/8/8/8/1K6 w - -", -(32000 - 46)},
-                  {"8/8/8/3q4/8/5k2/8/6K1 b - -", 32000 - 3},
-                  {"8/8/1k6/8/8/8/4P3/6K1 b - -", -(32000 - 46)}};
-    for (const auto& p : probes) {
-        ASSERT_EQ(probe_fen(p.fen), 1) << p.fen;
-        EXPECT_EQ(node.eval_score, p.score) << p.fen;
+    for (const Trow& p : read_rows("tablebases/data/probes.txt")) {
+        ASSERT_EQ(probe_fen(p[0].c_str()), 1) << p.where;
+        EXPECT_EQ(node.eval_score, p.number(1)) << p.where;
         EXPECT_EQ(node.eval_flags, BOUND_EXACT | FLAG_TERMINAL | FLAG_FROM_TABLEBASE);
     }
     EXPECT_EQ(probe_fen("8/8/8/8/8/8/2Q5/K6k b - -"), 0); // kqk.nbb is not there

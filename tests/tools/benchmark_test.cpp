@@ -1,6 +1,7 @@
 // The speed benchmarks: what they print and the line they add to speed.log.
 #include <gtest/gtest.h>
 
+#include "base/data_rows.h"
 #include "loose_match.h"
 #include "search/search.h"
 #include "tool_fixture.h"
@@ -18,16 +19,10 @@ void logged_numbers(long long& nps, long long& micro) {
     ASSERT_EQ(std::sscanf(log.c_str() + at, ", %lld, %lld 10E-6s/pos", &nps, &micro), 2) << log;
 }
 
-std::string captured(void (*tool)(int), int argument) {
-    testing::internal::CaptureStdout();
-    tool(argument);
-    return testing::internal::GetCapturedStdout();
-}
-
 class Benchmarks : public Ttool_test {};
 
 TEST_F(Benchmarks, StatReportsSevenPositionsAndLogsTheAverage) {
-    const std::string out = captured(speed_stat, 2);
+    const std::string out = printed_by([] { speed_stat(2); });
     long long         sum = 0, node_sum = 0;
     for (int i = 1; i <= 7; ++i) {
         const std::string head = "\nPosition #" + std::to_string(i) + "/7 : ";
@@ -52,14 +47,12 @@ TEST_F(Benchmarks, StatReportsSevenPositionsAndLogsTheAverage) {
     logged_numbers(nps, micro);
     EXPECT_EQ(nps, sum / 7);
     EXPECT_EQ(micro, nps > 0 ? 1000000 / nps : 0);
-    captured(speed_stat, 1); // the log grows by one line per run
+    printed_by([] { speed_stat(1); }); // the log grows by one line per run
     EXPECT_TRUE(loose_match(read_file("speed.log"), LOG_LINE + LOG_LINE));
 }
 
 TEST_F(Benchmarks, SpeedSearchesPositionZeroForItsTime) {
-    testing::internal::CaptureStdout();
-    speed_test(0.4);
-    const std::string out = testing::internal::GetCapturedStdout();
+    const std::string out = printed_by([] { speed_test(0.4); });
     EXPECT_EQ(out.rfind("Position #1/1\n\n", 0), 0u);
     EXPECT_NE(out.find("r3kb1r/3n1pp1/p6p/2pPp2q/Pp2N3/3B2PP/1PQ2P2/R3K2R w KQkq - \n"), std::string::npos);
     EXPECT_LT(search.elapsed(), 2.0);
@@ -75,8 +68,8 @@ TEST_F(Benchmarks, SpeedSearchesPositionZeroForItsTime) {
 
 TEST_F(Benchmarks, UnwritableLogChangesNothingOnScreen) {
     std::filesystem::create_directory("speed.log"); // cannot be opened as a file
-    EXPECT_TRUE(
-        loose_match(captured(speed_stat, 1), "<*>\nEn moyenne sur les 7 positions : <n> nps, <n> coups\n"));
+    EXPECT_TRUE(loose_match(printed_by([] { speed_stat(1); }),
+                            "<*>\nEn moyenne sur les 7 positions : <n> nps, <n> coups\n"));
 }
 
 } // namespace

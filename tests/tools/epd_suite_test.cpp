@@ -12,19 +12,10 @@ namespace {
 
 const std::string MATE_IN_ONE = "6k1/5ppp/8/8/8/8/8/R5K1 w - - bm Ra8; id \"mate\";\n";
 
-int count(const std::string& text, const std::string& what) {
-    int n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
-        ++n;
-    return n;
-}
-
 class EpdSuite : public Ttool_test {
   protected:
     std::string run(const char* name, int depth, double seconds = 0, int expect = 1) {
-        testing::internal::CaptureStdout();
-        EXPECT_EQ(run_epd_test(name, depth, seconds, 0), expect);
-        return testing::internal::GetCapturedStdout();
+        return printed_by([&] { EXPECT_EQ(run_epd_test(name, depth, seconds, 0), expect); });
     }
 };
 

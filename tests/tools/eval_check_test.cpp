@@ -2,6 +2,7 @@
 // "!", failures logged byte for byte in bade_log.epd, and lines that do not read.
 #include <gtest/gtest.h>
 
+#include "base/data_rows.h"
 #include "board/boarddata.h"
 #include "search/search.h"
 #include "tool_fixture.h"
@@ -19,9 +20,7 @@ std::string ko(const std::string& line, const std::string& what) {
 class EvalCheck : public Ttool_test {
   protected:
     std::string run(int expect = 1) {
-        testing::internal::CaptureStdout();
-        EXPECT_EQ(check_evaluation(), expect);
-        return testing::internal::GetCapturedStdout();
+        return printed_by([&] { EXPECT_EQ(check_evaluation(), expect); });
     }
 };
 

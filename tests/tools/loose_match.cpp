@@ -76,3 +76,10 @@ bool loose_match(const std::string& text, const std::string& pattern) {
 bool loose_contains(const std::string& text, const std::string& pattern) {
     return loose_match(text, "<*>" + pattern + "<*>");
 }
+
+int count(const std::string& text, const std::string& what) {
+    int n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++n;
+    return n;
+}

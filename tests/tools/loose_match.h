@@ -9,3 +9,5 @@
 bool loose_match(const std::string& text, const std::string& pattern);
 // The same, anywhere in the text.
 bool loose_contains(const std::string& text, const std::string& pattern);
+// How many times `what` occurs in the text.
+int count(const std::string& text, const std::string& what);

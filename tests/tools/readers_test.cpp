@@ -6,9 +6,9 @@
 #include "base/data_rows.h"
 #include "board/boarddata.h"
 #include "board/notation.h"
+#include "board/san_move.h"
 #include "interface/in_temp_dir.h"
 #include "tools/date_text.h"
-#include "board/san_move.h"
 #include "tools/text_lines.h"
 #include "tools/tools.h"
 
