@@ -13,8 +13,7 @@ int main(int argc, char** argv) {
     console.program_id = make_program_id();
     if (!startup_checks())
         return 0;
-    console.print("%ld entries found in the Opening Book (b_book.bin)\n",
-                  count_book_entries("b_book.bin"));
+    console.print("%ld entries found in the Opening Book (b_book.bin)\n", count_book_entries("b_book.bin"));
     config.xboard_mode = 0;
 
     for (int i = 1; i < argc; ++i) {

@@ -18,7 +18,7 @@ struct Tsetting {
     int         number_default;            // INT; BOOL: 1 TRUE, 0 FALSE
     int Tconfig::*field;                   // INT and BOOL
     void (*store)(Tconfig&, std::string&); // TEXT
-    int         minimum;                   // INT
+    int minimum;                           // INT
 };
 
 void store_debug_line(Tconfig& c, std::string& value) {
@@ -117,9 +117,7 @@ void Tconfig::load_settings() {
             this->*setting.field = value < setting.minimum ? setting.minimum : value;
             break;
         }
-        case Tkind::BOOL:
-            this->*setting.field = get_bool(setting.key, setting.number_default);
-            break;
+        case Tkind::BOOL: this->*setting.field = get_bool(setting.key, setting.number_default); break;
         }
     }
 }

@@ -35,40 +35,40 @@ class Tconfig {
     void load_settings();
 
     // --- Run-time state of the engine interface ------------------------------------------------
-    void*       debug_window      = nullptr; // the debug board window; nothing opens it
-    uint8_t     show_debug_window = 1;
-    int         ponder_on         = 1;
-    int         book_on           = 1; // set by every FEN set-up: 1 only for the standard start
-    int         flip              = 0; // board diagram with rank 1 first when positive
-    int         xboard_mode       = 0;
-    int         in_game           = 0; // 1 while the search runs for a move of a real game
-    int         searching         = 0;
-    int         log_on            = 1;
-    std::string opponent_name;
-    int         computer_white = 0;
-    int         computer_black = 1;
-    uint8_t     entry_board[64]{}; // piece types of the position moves are typed against
-    int         restart       = 0;
-    int         quit          = 0;
-    int         random_on     = 0;
-    int         beep_on       = 0;
-    int         force_mode    = 0;
-    int         post_on       = 0;
-    int         hard_on       = 0;
-    int         idle          = 0;
-    uint8_t     edit_mode     = 0;
-    uint8_t     analyze_mode  = 0;
-    int         engine_to_move = 0;
-    int         time_left      = 0; // centiseconds
-    int         otim_left      = 0;
-    int         level_moves     = 0;
-    int         level_minutes   = 0;
-    int         level_increment = 0; // seconds
-    std::string debug_epd;
-    std::string tb_path;
+    void*                    debug_window      = nullptr; // the debug board window; nothing opens it
+    uint8_t                  show_debug_window = 1;
+    int                      ponder_on         = 1;
+    int                      book_on           = 1; // set by every FEN set-up: 1 only for the standard start
+    int                      flip              = 0; // board diagram with rank 1 first when positive
+    int                      xboard_mode       = 0;
+    int                      in_game           = 0; // 1 while the search runs for a move of a real game
+    int                      searching         = 0;
+    int                      log_on            = 1;
+    std::string              opponent_name;
+    int                      computer_white = 0;
+    int                      computer_black = 1;
+    uint8_t                  entry_board[64]{}; // piece types of the position moves are typed against
+    int                      restart         = 0;
+    int                      quit            = 0;
+    int                      random_on       = 0;
+    int                      beep_on         = 0;
+    int                      force_mode      = 0;
+    int                      post_on         = 0;
+    int                      hard_on         = 0;
+    int                      idle            = 0;
+    uint8_t                  edit_mode       = 0;
+    uint8_t                  analyze_mode    = 0;
+    int                      engine_to_move  = 0;
+    int                      time_left       = 0; // centiseconds
+    int                      otim_left       = 0;
+    int                      level_moves     = 0;
+    int                      level_minutes   = 0;
+    int                      level_increment = 0; // seconds
+    std::string              debug_epd;
+    std::string              tb_path;
     std::vector<std::string> debug_line;
-    int32_t     ply_work_small[LINE_RECORDS]{}; // working arrays of the search, one per ply
-    int64_t     ply_work_large[LINE_RECORDS]{};
+    int32_t                  ply_work_small[LINE_RECORDS]{}; // working arrays of the search, one per ply
+    int64_t                  ply_work_large[LINE_RECORDS]{};
 
     // --- One int per key of brelok.ini, named as the keys -----------------------------------
     int ECART_DEBUG_INFO                 = 0;

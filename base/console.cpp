@@ -74,10 +74,10 @@ int Tconsole::start_log() {
         config.log_on = 0;
         return 0;
     }
-    const platform::Tlocal_time time = platform::local_time();
-    const int  seconds = time.hour * 3600 + time.minute * 60 + time.second;
-    const char month   = "0123456789abc"[time.month >= 1 && time.month <= 12 ? time.month : 0];
-    char       name[40];
+    const platform::Tlocal_time time    = platform::local_time();
+    const int                   seconds = time.hour * 3600 + time.minute * 60 + time.second;
+    const char                  month = "0123456789abc"[time.month >= 1 && time.month <= 12 ? time.month : 0];
+    char                        name[40];
     snprintf(name, sizeof name, "log/log%05d.%c%02d", seconds, month, time.day);
     FILE* file = fopen(name, "w");
     if (!file) {
@@ -176,8 +176,7 @@ void Tconsole::note_dropped_line(long bytes) {
 int Tconsole::try_get_line(char* out, size_t size) {
     if (!memchr(input_buffer, '\n', size_t(input_length)) && !input_closed && input_available())
         read_input();
-    while (const char* end =
-               static_cast<const char*>(memchr(input_buffer, '\n', size_t(input_length)))) {
+    while (const char* end = static_cast<const char*>(memchr(input_buffer, '\n', size_t(input_length)))) {
         if (take_line(out, size, size_t(end - input_buffer), 1))
             return 1;
     }
@@ -207,7 +206,7 @@ double Tconsole::now() { return platform::wall_clock(); }
 
 int Tconsole::split_words() {
     memcpy(word_text, command_line, sizeof word_text);
-    nb_words = 0;
+    nb_words     = 0;
     char* cursor = word_text;
     while (*cursor != '\0') {
         while (*cursor != '\0' && isspace(static_cast<unsigned char>(*cursor)))

@@ -11,12 +11,12 @@
 
 // Bytes of input held while no line end has come: room for the longest line of moves a UCI
 // interface sends ("position ... moves" with a whole game) besides what follows it.
-constexpr int INPUT_BUFFER_SIZE  = 16384;
-constexpr int READ_CHUNK_SIZE    = 512;  // bytes asked for by one read of standard input
-constexpr int MESSAGE_SIZE       = 512;  // longest formatted message
-constexpr int LOG_PENDING_SIZE   = 8192; // text held back until a line end reaches the log
-constexpr int COMMAND_LINE_SIZE  = 100;  // longest command line
-constexpr int MAX_COMMAND_WORDS  = COMMAND_LINE_SIZE / 2 + 1;
+constexpr int INPUT_BUFFER_SIZE = 16384;
+constexpr int READ_CHUNK_SIZE   = 512;  // bytes asked for by one read of standard input
+constexpr int MESSAGE_SIZE      = 512;  // longest formatted message
+constexpr int LOG_PENDING_SIZE  = 8192; // text held back until a line end reaches the log
+constexpr int COMMAND_LINE_SIZE = 100;  // longest command line
+constexpr int MAX_COMMAND_WORDS = COMMAND_LINE_SIZE / 2 + 1;
 
 class Tconsole {
   public:
@@ -44,14 +44,14 @@ class Tconsole {
 
     // Input. input_available never blocks; read_input blocks until some bytes (or the end of
     // input) arrive.
-    int input_available();
+    int  input_available();
     void read_input();
     // Takes one whole line (without its line end) into out, which holds `size` bytes; 0 when no
     // line can be had without blocking. A line too long for out is dropped and noted in the log.
     // At the end of input an unterminated last line counts as a line.
     int try_get_line(char* out, size_t size);
     // The same, blocking; 0 only at the end of input.
-    int wait_line(char* out, size_t size);
+    int  wait_line(char* out, size_t size);
     bool end_of_input() const { return input_closed && input_length == 0 && !dropping_line; }
 
     // "Press a key to continue..." and one character from standard input.
@@ -64,19 +64,19 @@ class Tconsole {
     // Splits command_line into words (on white space); returns their number.
     int split_words();
 
-    char        input_buffer[INPUT_BUFFER_SIZE + 1];
-    int         search_counter = 0; // counted by the search
-    int         startup_ok     = 1; // cleared when the hash tables cannot be had
-    std::string program_id;
-    std::string log_name;
-    char        format_buffer[MESSAGE_SIZE + 1];
-    char        log_pending[LOG_PENDING_SIZE + 3];
+    char           input_buffer[INPUT_BUFFER_SIZE + 1];
+    int            search_counter = 0; // counted by the search
+    int            startup_ok     = 1; // cleared when the hash tables cannot be had
+    std::string    program_id;
+    std::string    log_name;
+    char           format_buffer[MESSAGE_SIZE + 1];
+    char           log_pending[LOG_PENDING_SIZE + 3];
     Tlagged_random random; // the hash-key generator: its draws must never change
-    char        command_line[COMMAND_LINE_SIZE + 1];
-    int8_t      edit_board[64];
-    const char* words[MAX_COMMAND_WORDS];
-    int         nb_words = 0;
-    bool        to_screen = true; // false: every message goes to the log only
+    char           command_line[COMMAND_LINE_SIZE + 1];
+    int8_t         edit_board[64];
+    const char*    words[MAX_COMMAND_WORDS];
+    int            nb_words  = 0;
+    bool           to_screen = true; // false: every message goes to the log only
     // Told of every input line dropped for its length (in bytes), after the log; set by a
     // protocol that must answer such a line.
     void (*line_dropped)(long bytes) = nullptr;
@@ -89,11 +89,11 @@ class Tconsole {
     int  take_line(char* out, size_t size, size_t length, size_t skip);
     void note_dropped_line(long bytes);
 
-    int    input_length  = 0;     // bytes in input_buffer
-    bool   input_closed  = false; // standard input has ended (or failed for good)
-    bool   dropping_line = false; // skipping the rest of a line too long for the buffer
-    long   dropped_bytes = 0;
-    char   word_text[COMMAND_LINE_SIZE + 1]; // command_line with a NUL after each word
+    int  input_length  = 0;     // bytes in input_buffer
+    bool input_closed  = false; // standard input has ended (or failed for good)
+    bool dropping_line = false; // skipping the rest of a line too long for the buffer
+    long dropped_bytes = 0;
+    char word_text[COMMAND_LINE_SIZE + 1]; // command_line with a NUL after each word
 };
 
 extern Tconsole console;

@@ -13,8 +13,8 @@ class Tlagged_random {
     uint32_t next32() {
         state[second] += state[first];
         uint32_t result = state[second];
-        first  = first == 0 ? 54 : first - 1;
-        second = second == 0 ? 54 : second - 1;
+        first           = first == 0 ? 54 : first - 1;
+        second          = second == 0 ? 54 : second - 1;
         return result;
     }
 

@@ -66,8 +66,7 @@ int Tconfig::find(const char* key, std::string& value) {
     int         index        = 0;
     int         found        = -1;
     while (read_line(file, line, had_line_end)) {
-        if (line.size() > key_length && line.compare(0, key_length, key) == 0
-            && line[key_length] == '=') {
+        if (line.size() > key_length && line.compare(0, key_length, key) == 0 && line[key_length] == '=') {
             size_t end = line.size();
             while (end > key_length + 1 && is_space(line[end - 1]))
                 --end;
@@ -94,14 +93,14 @@ int Tconfig::write_line(int index, const char* text) {
     // A missing file reads as an empty one.
     FILE*       source = fopen(file_name, "r");
     std::string line;
-    bool        had_line_end = false;
+    bool        had_line_end  = false;
     bool        owes_line_end = false; // the line written last had none
     int         count         = 0;
     bool        written       = true;
     auto        put           = [&](const char* bytes, size_t length, bool line_end) {
         if (owes_line_end)
             written = written && putc('\n', temp) != EOF;
-        written       = written && fwrite(bytes, 1, length, temp) == length;
+        written = written && fwrite(bytes, 1, length, temp) == length;
         if (line_end)
             written = written && putc('\n', temp) != EOF;
         owes_line_end = !line_end;
@@ -122,8 +121,8 @@ int Tconfig::write_line(int index, const char* text) {
     if (index == -1)
         put(text, text_body, text_ends);
 
-    const bool complete = written && !read_failed && index < count + (index == -1 ? 1 : 0)
-                       && platform::sync_file(temp);
+    const bool complete =
+        written && !read_failed && index < count + (index == -1 ? 1 : 0) && platform::sync_file(temp);
     const bool closed = fclose(temp) == 0;
     if (!complete || !closed || !platform::replace_file(temp_name.c_str(), file_name)) {
         platform::remove_file(temp_name.c_str());

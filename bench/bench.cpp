@@ -10,10 +10,10 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "bench/bench_search.h"
-#include "board/notation.h"
 #include "base/config.h"
 #include "base/console.h"
+#include "bench/bench_search.h"
+#include "board/notation.h"
 #include "search/search.h"
 #include "tools/benchmark_positions.h"
 
@@ -82,9 +82,9 @@ int main(int argc, char** argv) {
     double    total_seconds = 0;
     for (int i = 0; i < NB_BENCHMARK_POSITIONS; ++i) {
         Tbench_result result;
-        console.to_screen = false;
-        result            = bench_position(i, depth);
-        console.to_screen = true;
+        console.to_screen  = false;
+        result             = bench_position(i, depth);
+        console.to_screen  = true;
         char move_text[16] = "none";
         if (result.best_move)
             move_to_coord(result.best_move, move_text, result.side);

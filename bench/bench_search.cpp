@@ -1,8 +1,8 @@
 #include "bench/bench_search.h"
 
-#include "board/boarddata.h"
 #include "base/config.h"
 #include "base/console.h"
+#include "board/boarddata.h"
 #include "eval/hash_pawns.h"
 #include "search/hash_table.h"
 #include "search/search.h"
@@ -38,7 +38,7 @@ void use_bench_settings() {
 }
 
 Tbench_result bench_position(int index, int depth) {
-    Tboarddata root;
+    Tboarddata    root;
     Tbench_result result;
     if (root.set_fen(BENCHMARK_POSITIONS[index]) != 1)
         return result;

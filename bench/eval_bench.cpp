@@ -59,7 +59,7 @@ void visit(Tboarddata* node, int depth, Tmode mode) {
 
 double run(int depth, Tmode mode) {
     hash_pawns.clear();
-    evaluations = 0;
+    evaluations      = 0;
     const auto start = std::chrono::steady_clock::now();
     for (const char* fen : BENCH_POSITIONS) {
         if (records[0].set_fen(fen) != 1) {
@@ -86,18 +86,19 @@ double best_of_three(int depth, Tmode mode) {
 } // namespace
 
 int main(int argc, char** argv) {
-    const int depth = argc > 1 && strcmp(argv[1], "quick") == 0 ? 2 : 3;
-    const double walk = best_of_three(depth, Tmode::walk_only);
+    const int    depth = argc > 1 && strcmp(argv[1], "quick") == 0 ? 2 : 3;
+    const double walk  = best_of_three(depth, Tmode::walk_only);
     for (const Tmode mode : {Tmode::with_pawn_hash, Tmode::without_pawn_hash}) {
         const uint64_t before_pawn_evals = eval_stats.pawn_evals;
         const double   total             = best_of_three(depth, mode);
         const double   net               = total - walk;
         const double   pawn_evals        = double(eval_stats.pawn_evals - before_pawn_evals) / 3;
         const double   per_second        = net > 0 ? double(evaluations) / net : 0.0;
-        printf("%-18s %9llu evaluations in %.3f s (walk %.3f s): %.0f evaluations/s, %.1f%% pawn evaluations\n",
-               mode == Tmode::with_pawn_hash ? "with pawn hash" : "without pawn hash",
-               static_cast<unsigned long long>(evaluations), net, walk, per_second,
-               100.0 * pawn_evals / double(evaluations));
+        printf(
+            "%-18s %9llu evaluations in %.3f s (walk %.3f s): %.0f evaluations/s, %.1f%% pawn evaluations\n",
+            mode == Tmode::with_pawn_hash ? "with pawn hash" : "without pawn hash",
+            static_cast<unsigned long long>(evaluations), net, walk, per_second,
+            100.0 * pawn_evals / double(evaluations));
     }
     printf("checksum %lld\n", static_cast<long long>(checksum));
     return 0;

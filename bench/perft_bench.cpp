@@ -39,9 +39,9 @@ double seconds_since(std::chrono::steady_clock::time_point start) {
 double time_perft(int depth, Tperft_mode mode, uint64_t expected, int runs) {
     double best = 0;
     for (int run = 0; run < runs; ++run) {
-        const auto start     = std::chrono::steady_clock::now();
-        const uint64_t nodes = perft(depth, mode);
-        const double elapsed = seconds_since(start);
+        const auto     start   = std::chrono::steady_clock::now();
+        const uint64_t nodes   = perft(depth, mode);
+        const double   elapsed = seconds_since(start);
         if (nodes != expected) {
             std::printf("  WRONG COUNT: %llu, expected %llu\n", static_cast<unsigned long long>(nodes),
                         static_cast<unsigned long long>(expected));
@@ -55,8 +55,8 @@ double time_perft(int depth, Tperft_mode mode, uint64_t expected, int runs) {
 
 std::string find_stockfish() {
     if (const char* path = std::getenv("PATH")) {
-        std::string dirs = path;
-        size_t begin     = 0;
+        std::string dirs  = path;
+        size_t      begin = 0;
         while (begin <= dirs.size()) {
             size_t end = dirs.find(':', begin);
             if (end == std::string::npos)
@@ -129,9 +129,9 @@ class Topponent {
     ~Topponent() { stop(); }
 
   private:
-    pid_t pid     = -1;
-    FILE* input   = nullptr;
-    FILE* output  = nullptr;
+    pid_t pid    = -1;
+    FILE* input  = nullptr;
+    FILE* output = nullptr;
 };
 
 // Seconds the other engine takes for one perft, start-up excluded; 0 on any failure.
@@ -143,13 +143,15 @@ double time_opponent(Topponent& engine, const Tbench_position& p, int depth, uin
             return 0;
         const auto start = std::chrono::steady_clock::now();
         engine.send(std::string("position fen ") + p.fen + " 0 1\ngo perft " + std::to_string(depth) + "\n");
-        const std::string line = engine.wait_for("Nodes searched:");
-        const double elapsed   = seconds_since(start);
+        const std::string line    = engine.wait_for("Nodes searched:");
+        const double      elapsed = seconds_since(start);
         if (line.empty())
             return 0;
-        const unsigned long long nodes = std::strtoull(line.c_str() + std::strlen("Nodes searched:"), nullptr, 10);
+        const unsigned long long nodes =
+            std::strtoull(line.c_str() + std::strlen("Nodes searched:"), nullptr, 10);
         if (nodes != expected) {
-            std::printf("  stockfish counted %llu, expected %llu\n", nodes, static_cast<unsigned long long>(expected));
+            std::printf("  stockfish counted %llu, expected %llu\n", nodes,
+                        static_cast<unsigned long long>(expected));
             return 0;
         }
         if (run == 0 || elapsed < best)
@@ -164,27 +166,27 @@ double mnps(uint64_t nodes, double seconds) { return seconds > 0 ? double(nodes)
 
 int main(int argc, char** argv) {
     const bool quick = argc > 1 && std::strcmp(argv[1], "quick") == 0;
-    const int runs   = quick ? 1 : 3;
+    const int  runs  = quick ? 1 : 3;
     std::signal(SIGPIPE, SIG_IGN);
 
     const std::string stockfish = find_stockfish();
-    Topponent engine;
-    const bool have_opponent = !stockfish.empty() && engine.start(stockfish);
+    Topponent         engine;
+    const bool        have_opponent = !stockfish.empty() && engine.start(stockfish);
     if (have_opponent)
         engine.send("uci\n");
     else
         std::printf("stockfish not found (PATH or /usr/games/stockfish): install it with "
                     "'apt-get install stockfish' or run scripts/bench_perft.sh; our figures only.\n");
 
-    std::printf("%-9s %5s %12s | %-17s | %-17s | %-17s | %s\n", "position", "depth", "leaves", "make every node",
-                "count last ply", "stockfish", "ratio to stockfish");
-    std::printf("%-9s %5s %12s | %8s %8s | %8s %8s | %8s %8s | %6s %6s\n", "", "", "", "s", "Mnps", "s", "Mnps", "s",
-                "Mnps", "make", "count");
+    std::printf("%-9s %5s %12s | %-17s | %-17s | %-17s | %s\n", "position", "depth", "leaves",
+                "make every node", "count last ply", "stockfish", "ratio to stockfish");
+    std::printf("%-9s %5s %12s | %8s %8s | %8s %8s | %8s %8s | %6s %6s\n", "", "", "", "s", "Mnps", "s",
+                "Mnps", "s", "Mnps", "make", "count");
     int failures = 0;
     for (size_t i = 0; i < sizeof POSITIONS / sizeof POSITIONS[0]; ++i) {
-        const Tbench_position& p = POSITIONS[i];
-        const int depth          = quick ? p.depth - 1 : p.depth;
-        const uint64_t expected  = quick ? SHALLOWER_NODES[i] : p.nodes;
+        const Tbench_position& p        = POSITIONS[i];
+        const int              depth    = quick ? p.depth - 1 : p.depth;
+        const uint64_t         expected = quick ? SHALLOWER_NODES[i] : p.nodes;
         if (!perft_setup(p.fen)) {
             std::printf("%s: the position was refused\n", p.name);
             return 1;

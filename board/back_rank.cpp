@@ -15,7 +15,9 @@ template <Color Us> struct Back_rank {
     // "North" for the defender: from its first rank towards the attacker.
     static constexpr int away = Us == WHITE ? NORTH : SOUTH;
 
-    bool no_safe_square_on_second_rank() const { return !(safe_king_moves<Us>(false) & rank_bb[second_rank]); }
+    bool no_safe_square_on_second_rank() const {
+        return !(safe_king_moves<Us>(false) & rank_bb[second_rank]);
+    }
 
     // Can the attacker's piece on p land on s with mate in view? s must be on a line with the
     // king, reachable, undefended by our pieces, and not easily blocked or recaptured.
@@ -91,7 +93,8 @@ template <Color Us> struct Back_rank {
     bool after_rook_move(Square to) const {
         if (relative_rank(Us, rank_of(to)) < 2)
             return false;
-        return attack_square_holds(to, make_square(file_of(to), first_rank)) && no_safe_square_on_second_rank();
+        return attack_square_holds(to, make_square(file_of(to), first_rank))
+               && no_safe_square_on_second_rank();
     }
 
     bool after_queen_move(Square to) const {

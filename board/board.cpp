@@ -142,7 +142,7 @@ bool Tboard::is_consistent(Color side_to_move, const char** mismatch) const {
         if (count[c][KNIGHT] + count[c][BISHOP] + count[c][ROOK] + count[c][QUEEN] != nb_pieces[c])
             return fail("nb_pieces");
         const int material = PIECE_VALUE[KNIGHT] * count[c][KNIGHT] + PIECE_VALUE[BISHOP] * count[c][BISHOP]
-                           + PIECE_VALUE[ROOK] * count[c][ROOK] + PIECE_VALUE[QUEEN] * count[c][QUEEN];
+                             + PIECE_VALUE[ROOK] * count[c][ROOK] + PIECE_VALUE[QUEEN] * count[c][QUEEN];
         if (material != piece_material[c])
             return fail("piece_material");
     }

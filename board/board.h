@@ -48,12 +48,8 @@ class Tboard {
     Bitboard occupied() const { return pieces_bb[WHITE] | pieces_bb[BLACK]; }
 
     // Slider attacks through the current occupancy (the first blocker included).
-    Bitboard rank_attacks_from(Square s) const {
-        return rank_attacks[s][(occupied() >> (s & 56)) & 255];
-    }
-    Bitboard file_attacks_from(Square s) const {
-        return file_attacks[s][(occ_r90 >> ((s & 7) * 8)) & 255];
-    }
+    Bitboard rank_attacks_from(Square s) const { return rank_attacks[s][(occupied() >> (s & 56)) & 255]; }
+    Bitboard file_attacks_from(Square s) const { return file_attacks[s][(occ_r90 >> ((s & 7) * 8)) & 255]; }
     Bitboard diag_a1h8_attacks_from(Square s) const {
         return diag_a1h8_attacks[s][(occ_a1h8 >> diag_shift_a1h8[s]) & 255];
     }
@@ -67,40 +63,40 @@ class Tboard {
     Bitboard queen_attacks_from(Square s) const { return rook_attacks_from(s) | bishop_attacks_from(s); }
 
     // Attack queries, colour as a template parameter for the hot paths.
-    template <Color By> bool attacked_by(Square s) const;
-    template <Color By> bool attacked_by_pieces(Square s) const; // knights and sliders only
+    template <Color By> bool     attacked_by(Square s) const;
+    template <Color By> bool     attacked_by_pieces(Square s) const; // knights and sliders only
     template <Color By> Bitboard attackers(Square s) const;
 
-    bool attacked_by_white(Square s) const { return attacked_by<WHITE>(s); }
-    bool attacked_by_black(Square s) const { return attacked_by<BLACK>(s); }
+    bool     attacked_by_white(Square s) const { return attacked_by<WHITE>(s); }
+    bool     attacked_by_black(Square s) const { return attacked_by<BLACK>(s); }
     Bitboard attackers_white(Square s) const { return attackers<WHITE>(s); }
     Bitboard attackers_black(Square s) const { return attackers<BLACK>(s); }
-    bool attacked_by_white_pieces(Square s) const { return attacked_by_pieces<WHITE>(s); }
-    bool attacked_by_black_pieces(Square s) const { return attacked_by_pieces<BLACK>(s); }
+    bool     attacked_by_white_pieces(Square s) const { return attacked_by_pieces<WHITE>(s); }
+    bool     attacked_by_black_pieces(Square s) const { return attacked_by_pieces<BLACK>(s); }
 
     // First occupied square along a ray from s, NO_SQUARE if none.
     Square first_piece(Square s, int direction) const;
     Square straight_slider_behind(Color c, Square s, int direction) const;
-    bool diagonal_slider_behind(Color c, Square s, int direction) const;
-    bool slider_behind(Color c, Square s, int direction) const;
+    bool   diagonal_slider_behind(Color c, Square s, int direction) const;
+    bool   slider_behind(Color c, Square s, int direction) const;
 
     // The one place that touches the mailbox, the colour set and the three rotated sets.
     void set_square(Square s, int signed_code) {
-        Color c           = signed_code > 0 ? WHITE : BLACK;
-        board[s]          = int8_t(signed_code);
-        board_type[s]     = uint8_t(c == WHITE ? signed_code : -signed_code);
-        pieces_bb[c]     |= set_mask[s];
-        occ_r90          |= set_mask[rot_r90[s]];
-        occ_a1h8         |= set_mask[rot_a1h8[s]];
-        occ_h1a8         |= set_mask[rot_h1a8[s]];
+        Color c       = signed_code > 0 ? WHITE : BLACK;
+        board[s]      = int8_t(signed_code);
+        board_type[s] = uint8_t(c == WHITE ? signed_code : -signed_code);
+        pieces_bb[c] |= set_mask[s];
+        occ_r90 |= set_mask[rot_r90[s]];
+        occ_a1h8 |= set_mask[rot_a1h8[s]];
+        occ_h1a8 |= set_mask[rot_h1a8[s]];
     }
     void clear_square(Square s, Color c) {
         board[s]      = 0;
         board_type[s] = 0;
         pieces_bb[c] &= clear_mask[s];
-        occ_r90      &= clear_mask[rot_r90[s]];
-        occ_a1h8     &= clear_mask[rot_a1h8[s]];
-        occ_h1a8     &= clear_mask[rot_h1a8[s]];
+        occ_r90 &= clear_mask[rot_r90[s]];
+        occ_a1h8 &= clear_mask[rot_a1h8[s]];
+        occ_h1a8 &= clear_mask[rot_h1a8[s]];
     }
 
     // Per-type set of a colour, by piece type pawn..queen.
@@ -176,7 +172,7 @@ template <Color By> inline bool Tboard::attacked_by_pieces(Square s) const {
 
 template <Color By> inline Bitboard Tboard::attackers(Square s) const {
     const Bitboard pawn_origin = By == WHITE ? pawn_from_below[s] : pawn_from_above[s];
-    Bitboard found = (knights_bb[By] & knight_attacks[s]) | (pawns_bb[By] & pawn_origin);
+    Bitboard       found       = (knights_bb[By] & knight_attacks[s]) | (pawns_bb[By] & pawn_origin);
     if (king_sq[By] != NO_SQUARE && king_adjacent[s][king_sq[By]])
         found |= set_mask[king_sq[By]];
     if (bishop_rays[s] & bishops_queens_bb[By])

@@ -27,7 +27,7 @@ enum GenResult : int { GEN_MOVES = 0, GEN_CHECKMATE = 1, GEN_STALEMATE = 2 };
 // The shared move stack: each record's list starts two entries past its parent's last entry.
 // 66 plies of at most 218 moves plus their spare slots fit, so the bound needs no check.
 constexpr int MOVE_STACK_SIZE = 16384;
-extern Move move_stack[MOVE_STACK_SIZE];
+extern Move   move_stack[MOVE_STACK_SIZE];
 
 // Serial number handed to each record made, and the node counter of the search statistics.
 extern int32_t  node_serial;
@@ -63,7 +63,7 @@ struct Tboarddata {
     int32_t     all_done;
 
     Color side_to_move() const { return Color(side); }
-    bool in_check() const { return nb_checkers > 0; }
+    bool  in_check() const { return nb_checkers > 0; }
 
     // Prepares the record for reuse (keeps a full list when all moves were generated).
     void reset() {
@@ -102,21 +102,21 @@ struct Tboarddata {
     // Making and unmaking moves.
     void make_child(Move m, Tboarddata* from, bool with_depth);
     void update_base_score();
-    int is_fifty_move_draw();
+    int  is_fifty_move_draw();
 
     // Move lists (generate.cpp, legality.cpp).
-    int gen_all();
-    int gen_legal();
+    int  gen_all();
+    int  gen_legal();
     void gen_captures();
     void filter_legal();
     void filter_evasions();
-    int back_rank_threat() const;
+    int  back_rank_threat() const;
 
     // Notation.
     std::string get_fen() const;
-    void print_fen() const;
-    void append_epd(const char* file_name) const;
-    void print_line(bool show_depth, bool end_line) const;
+    void        print_fen() const;
+    void        append_epd(const char* file_name) const;
+    void        print_line(bool show_depth, bool end_line) const;
 
   private:
     int empty_list_outcome();
@@ -125,7 +125,7 @@ struct Tboarddata {
 // Brings the board state back to the parent's position.
 void unmake(Move m, Tboarddata* parent);
 
-int base_score_from_scratch(int phase, Color side_to_move);
+int  base_score_from_scratch(int phase, Color side_to_move);
 void write_bug_epd();
 
 // Writes the draw score of the record's side to move into its eval_score (the search's

@@ -2,9 +2,9 @@
 #include <cassert>
 #include <cstring>
 
-#include "board/boarddata.h"
 #include "base/config.h"
 #include "base/console.h"
+#include "board/boarddata.h"
 
 const char* const STANDARD_START_FEN = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -";
 
@@ -62,8 +62,8 @@ constexpr Castle_check CASTLE_CHECKS[4] = {
 } // namespace
 
 int Tboarddata::set_fen(const char* text) {
-    Tboard& b      = board_state;
-    config.book_on = std::strcmp(text, STANDARD_START_FEN) == 0;
+    Tboard& b        = board_state;
+    config.book_on   = std::strcmp(text, STANDARD_START_FEN) == 0;
     b.current_record = this;
     legal_done       = 0;
     all_done         = 0;
@@ -125,7 +125,7 @@ int Tboarddata::set_fen(const char* text) {
     phase = b.current_phase = compute_phase(3);
     for (Color c : {WHITE, BLACK})
         b.piece_material[c] = PIECE_VALUE[KNIGHT] * (b.nb_knights[c] + b.nb_bishops[c])
-                            + PIECE_VALUE[ROOK] * b.nb_rooks[c] + PIECE_VALUE[QUEEN] * b.nb_queens[c];
+                              + PIECE_VALUE[ROOK] * b.nb_rooks[c] + PIECE_VALUE[QUEEN] * b.nb_queens[c];
     b.hash_key = b.hash_key_from_scratch(side_to_move());
     if (b.game_ply >= 0 && b.game_ply < KEY_HISTORY_SIZE)
         b.key_history[b.game_ply] = b.hash_key;
@@ -133,14 +133,16 @@ int Tboarddata::set_fen(const char* text) {
     const Color us = side_to_move();
     if (us == WHITE ? b.attacked_by_white(b.king_sq[BLACK]) : b.attacked_by_black(b.king_sq[WHITE]))
         return 0;
-    Bitboard checkers = us == WHITE ? b.attackers_black(b.king_sq[WHITE]) : b.attackers_white(b.king_sq[BLACK]);
+    Bitboard checkers =
+        us == WHITE ? b.attackers_black(b.king_sq[WHITE]) : b.attackers_white(b.king_sq[BLACK]);
     if (popcount(checkers) > 2)
         return 0;
     while (checkers)
         add_checker(pop_lsb(checkers));
 
     for (const Castle_check& check : CASTLE_CHECKS)
-        if ((castle & check.right) && (b.board[check.king] != check.king_code || b.board[check.rook] != check.rook_code)) {
+        if ((castle & check.right)
+            && (b.board[check.king] != check.king_code || b.board[check.rook] != check.rook_code)) {
             console.print("%s", check.warning);
             castle &= ~check.right;
         }

@@ -2,9 +2,9 @@
 // "bug.epd" trail left when make-move finds the board out of step with the records.
 #include <cstdio>
 
+#include "base/console.h"
 #include "board/boarddata.h"
 #include "board/notation.h"
-#include "base/console.h"
 
 namespace {
 

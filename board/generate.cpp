@@ -128,9 +128,10 @@ template <Color Us> Move* add_king_moves(const Tboard& b, Move* out, Bitboard ta
 }
 
 template <Color Us> Move* add_castlings(const Tboard& b, Move* out, unsigned rights) {
-    constexpr int base     = Us == WHITE ? 0 : 56;
+    constexpr int  base     = Us == WHITE ? 0 : 56;
     const Bitboard occupied = b.occupied();
-    if ((rights & (Us == WHITE ? WHITE_OO : BLACK_OO)) && !(occupied & (set_mask[base + 5] | set_mask[base + 6])))
+    if ((rights & (Us == WHITE ? WHITE_OO : BLACK_OO))
+        && !(occupied & (set_mask[base + 5] | set_mask[base + 6])))
         *out++ = CASTLE_KING_MOVE;
     if ((rights & (Us == WHITE ? WHITE_OOO : BLACK_OOO))
         && !(occupied & (set_mask[base + 1] | set_mask[base + 2] | set_mask[base + 3])))
@@ -181,8 +182,12 @@ template int gen_all_moves<BLACK>(Move*, int, unsigned);
 template int gen_capture_moves<WHITE>(Move*, int);
 template int gen_capture_moves<BLACK>(Move*, int);
 
-int gen_all_white(Move* out, int ep_file, unsigned castle) { return gen_all_moves<WHITE>(out, ep_file, castle); }
-int gen_all_black(Move* out, int ep_file, unsigned castle) { return gen_all_moves<BLACK>(out, ep_file, castle); }
+int gen_all_white(Move* out, int ep_file, unsigned castle) {
+    return gen_all_moves<WHITE>(out, ep_file, castle);
+}
+int gen_all_black(Move* out, int ep_file, unsigned castle) {
+    return gen_all_moves<BLACK>(out, ep_file, castle);
+}
 int gen_captures_white(Move* out, int ep_file) { return gen_capture_moves<WHITE>(out, ep_file); }
 int gen_captures_black(Move* out, int ep_file) { return gen_capture_moves<BLACK>(out, ep_file); }
 
@@ -201,7 +206,8 @@ int Tboarddata::empty_list_outcome() {
 int Tboarddata::gen_all() {
     if (!all_done) {
         Move* out = moves + nb_moves + 1;
-        nb_moves += side == WHITE ? gen_all_moves<WHITE>(out, ep_file, castle) : gen_all_moves<BLACK>(out, ep_file, castle);
+        nb_moves += side == WHITE ? gen_all_moves<WHITE>(out, ep_file, castle)
+                                  : gen_all_moves<BLACK>(out, ep_file, castle);
         all_done = 1;
     }
     return empty_list_outcome();
@@ -220,6 +226,7 @@ int Tboarddata::gen_legal() {
 }
 
 void Tboarddata::gen_captures() {
-    nb_moves      = side == WHITE ? gen_capture_moves<WHITE>(moves + 1, ep_file) : gen_capture_moves<BLACK>(moves + 1, ep_file);
+    nb_moves      = side == WHITE ? gen_capture_moves<WHITE>(moves + 1, ep_file)
+                                  : gen_capture_moves<BLACK>(moves + 1, ep_file);
     captures_done = 1;
 }

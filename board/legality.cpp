@@ -44,10 +44,10 @@ template <Color Us> Bitboard safe_king_moves(bool captures_only) {
     if (enemy_king != NO_SQUARE && distance[king][enemy_king] <= 2)
         targets &= ~king_attacks[enemy_king];
     if (b.pawns_bb[Them] & within_distance[king][2]) {
-        const Bitboard pawns = b.pawns_bb[Them];
-        const Bitboard pawn_attacks =
-            Them == WHITE ? ((pawns & ~file_bb[0]) << 7) | ((pawns & ~file_bb[7]) << 9)
-                          : ((pawns & ~file_bb[0]) >> 9) | ((pawns & ~file_bb[7]) >> 7);
+        const Bitboard pawns        = b.pawns_bb[Them];
+        const Bitboard pawn_attacks = Them == WHITE
+                                          ? ((pawns & ~file_bb[0]) << 7) | ((pawns & ~file_bb[7]) << 9)
+                                          : ((pawns & ~file_bb[0]) >> 9) | ((pawns & ~file_bb[7]) >> 7);
         targets &= ~pawn_attacks;
     }
     Bitboard safe = 0;
@@ -64,7 +64,8 @@ template Bitboard safe_king_moves<BLACK>(bool);
 
 Bitboard safe_king_moves(bool captures_only) {
     const Tboarddata* record = board_state.current_record;
-    return record->side == WHITE ? safe_king_moves<WHITE>(captures_only) : safe_king_moves<BLACK>(captures_only);
+    return record->side == WHITE ? safe_king_moves<WHITE>(captures_only)
+                                 : safe_king_moves<BLACK>(captures_only);
 }
 
 namespace {
@@ -114,7 +115,7 @@ template <Color Us> int keep_evasions(const Tboarddata& record, Move* list, int 
         else {
             const Square blocked = kind == KIND_EN_PASSANT ? move_to(m) - (Us == WHITE ? 8 : -8) : move_to(m);
             keep = ((mask & set_mask[move_to(m)]) || (kind == KIND_EN_PASSANT && (mask & set_mask[blocked])))
-                && is_legal<Us>(m);
+                   && is_legal<Us>(m);
         }
         if (keep)
             list[++kept] = m;
@@ -129,5 +130,6 @@ void Tboarddata::filter_legal() {
 }
 
 void Tboarddata::filter_evasions() {
-    nb_moves = side == WHITE ? keep_evasions<WHITE>(*this, moves, nb_moves) : keep_evasions<BLACK>(*this, moves, nb_moves);
+    nb_moves = side == WHITE ? keep_evasions<WHITE>(*this, moves, nb_moves)
+                             : keep_evasions<BLACK>(*this, moves, nb_moves);
 }

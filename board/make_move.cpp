@@ -1,8 +1,8 @@
 // Make and unmake: every board-state change is incremental, and make works out the checkers of
 // the child without a full attack scan (only an en-passant capture needs one).
+#include "base/console.h"
 #include "board/boarddata.h"
 #include "board/piece_square.h"
-#include "base/console.h"
 
 int32_t piece_square[2][7][3][64];
 
@@ -219,8 +219,8 @@ void Tboarddata::make_child(Move m, Tboarddata* from_parent, bool with_depth) {
         moves = origin->moves + origin->nb_moves + 2;
     ++b.ply;
 
-    side   = ~mover;
-    castle = (castle & ~CASTLE_RIGHTS_MASK) | rights;
+    side              = ~mover;
+    castle            = (castle & ~CASTLE_RIGHTS_MASK) | rights;
     const int    kind = move_kind(m);
     const Square to   = move_to(m);
     const Square from = move_from(m);
@@ -241,8 +241,8 @@ void Tboarddata::make_child(Move m, Tboarddata* from_parent, bool with_depth) {
             castle &= ~castle_rights_of(mover);
     }
 
-    const bool resets_clock = kind == KIND_PAWN || is_promotion_kind(kind) || kind == KIND_EN_PASSANT
-                           || move_captured(m) != 0;
+    const bool resets_clock =
+        kind == KIND_PAWN || is_promotion_kind(kind) || kind == KIND_EN_PASSANT || move_captured(m) != 0;
     halfmove_clock = resets_clock ? 0 : parent_clock + 1;
 
     phase = b.current_phase = compute_phase(parent_phase);

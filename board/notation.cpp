@@ -4,25 +4,33 @@
 
 #include <cstring>
 
-#include "board/board.h"
 #include "base/config.h"
 #include "base/console.h"
+#include "board/board.h"
 
 const char* const SQUARE_NAMES[64] = {
-    "a1", "b1", "c1", "d1", "e1", "f1", "g1", "h1",
-    "a2", "b2", "c2", "d2", "e2", "f2", "g2", "h2",
-    "a3", "b3", "c3", "d3", "e3", "f3", "g3", "h3",
-    "a4", "b4", "c4", "d4", "e4", "f4", "g4", "h4",
-    "a5", "b5", "c5", "d5", "e5", "f5", "g5", "h5",
-    "a6", "b6", "c6", "d6", "e6", "f6", "g6", "h6",
-    "a7", "b7", "c7", "d7", "e7", "f7", "g7", "h7",
-    "a8", "b8", "c8", "d8", "e8", "f8", "g8", "h8",
+    "a1", "b1", "c1", "d1", "e1", "f1", "g1", "h1", "a2", "b2", "c2", "d2", "e2", "f2", "g2", "h2",
+    "a3", "b3", "c3", "d3", "e3", "f3", "g3", "h3", "a4", "b4", "c4", "d4", "e4", "f4", "g4", "h4",
+    "a5", "b5", "c5", "d5", "e5", "f5", "g5", "h5", "a6", "b6", "c6", "d6", "e6", "f6", "g6", "h6",
+    "a7", "b7", "c7", "d7", "e7", "f7", "g7", "h7", "a8", "b8", "c8", "d8", "e8", "f8", "g8", "h8",
 };
 
 const char* const KIND_NAMES[NB_KINDS] = {
-    "empty", "pawn", "knight", "bishop", "rook", "queen", "king",
-    "knight promotion", "bishop promotion", "rook promotion", "queen promotion",
-    "en passant", " O-O", " O-O-O", "NULL Move",
+    "empty",
+    "pawn",
+    "knight",
+    "bishop",
+    "rook",
+    "queen",
+    "king",
+    "knight promotion",
+    "bishop promotion",
+    "rook promotion",
+    "queen promotion",
+    "en passant",
+    " O-O",
+    " O-O-O",
+    "NULL Move",
 };
 
 const char* const KIND_SHORT_NAMES[NB_KINDS] = {
@@ -103,12 +111,8 @@ int move_to_coord(Move m, char* out, int side) {
     case KIND_PROMO_BISHOP: strcat(out, "b"); break;
     case KIND_PROMO_ROOK: strcat(out, "r"); break;
     case KIND_PROMO_QUEEN: strcat(out, "q"); break;
-    case KIND_CASTLE_KING:
-        strcpy(out, side == WHITE ? "e1g1" : side == BLACK ? "e8g8" : "O-O");
-        break;
-    case KIND_CASTLE_QUEEN:
-        strcpy(out, side == WHITE ? "e1c1" : side == BLACK ? "e8c8" : "O-O-O");
-        break;
+    case KIND_CASTLE_KING: strcpy(out, side == WHITE ? "e1g1" : side == BLACK ? "e8g8" : "O-O"); break;
+    case KIND_CASTLE_QUEEN: strcpy(out, side == WHITE ? "e1c1" : side == BLACK ? "e8c8" : "O-O-O"); break;
     case KIND_NONE:
     case KIND_NULL: strcpy(out, KIND_SHORT_NAMES[kind]); break;
     default: break;
@@ -212,7 +216,7 @@ std::string SIGNED_PIECE2SAN(const int8_t signed_board[64]) {
             }
             if (empties > 0)
                 placement += char('0' + empties);
-            empties = 0;
+            empties     = 0;
             char letter = fen_letter(code);
             if (letter == 0) {
                 console.print("Ttools::SIGNED_PIECE2SAN : piece %d inconnue\n", code);
@@ -237,7 +241,7 @@ void print_board() {
         console.print("%d ", rank + 1);
         for (int file = 0; file < 8; ++file) {
             const int code = board_state.board[make_square(file, rank)];
-            char shown;
+            char      shown;
             if (code == 0) {
                 shown = (file + rank) % 2 == 0 ? '-' : ' ';
             } else {

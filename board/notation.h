@@ -19,7 +19,7 @@ int move_to_coord(Move m, char* out, int side);
 // legality check: the caller looks the word up in the legal list.
 int coord_to_move(Move& m, const char* text, const uint8_t piece_types[64]);
 // Short algebraic form; the buffer holds at least 9 characters.
-int move_to_short(Move m, char* out, bool with_origin);
+int  move_to_short(Move m, char* out, bool with_origin);
 void print_move(Move m);
 
 namespace Ttools {

@@ -23,10 +23,14 @@ int piece_of_letter(char c) {
 
 int promotion_of_letter(char c) {
     switch (c) {
-    case 'N': case 'n': return KNIGHT;
-    case 'B': case 'b': return BISHOP;
-    case 'R': case 'r': return ROOK;
-    case 'Q': case 'q': return QUEEN;
+    case 'N':
+    case 'n': return KNIGHT;
+    case 'B':
+    case 'b': return BISHOP;
+    case 'R':
+    case 'r': return ROOK;
+    case 'Q':
+    case 'q': return QUEEN;
     default: return EMPTY;
     }
 }
@@ -93,7 +97,7 @@ Move read_san_move(const Tboarddata& node, const char* token) {
     if (!((*p >= 'a' && *p <= 'z') || (*p >= 'A' && *p <= 'Z')))
         return 0;
 
-    int end = int(std::strlen(p));
+    int end       = int(std::strlen(p));
     int promotion = EMPTY;
     if (end >= 3 && promotion_of_letter(p[end - 1]) != EMPTY && (is_rank(p[end - 2]) || p[end - 2] == '=')) {
         promotion = promotion_of_letter(p[end - 1]);

@@ -53,10 +53,10 @@ uint64_t side_key;
 
 // a1 <-> a8: the same byte table as the text "89:;<=>?01234567()*+,-./ !\"#$%&'" followed by the
 // control characters 24..31, 16..23, 8..15, 0..7.
-const uint8_t vertical_mirror[64] = {
-    56, 57, 58, 59, 60, 61, 62, 63, 48, 49, 50, 51, 52, 53, 54, 55, 40, 41, 42, 43, 44, 45,
-    46, 47, 32, 33, 34, 35, 36, 37, 38, 39, 24, 25, 26, 27, 28, 29, 30, 31, 16, 17, 18, 19,
-    20, 21, 22, 23, 8,  9,  10, 11, 12, 13, 14, 15, 0,  1,  2,  3,  4,  5,  6,  7};
+const uint8_t vertical_mirror[64] = {56, 57, 58, 59, 60, 61, 62, 63, 48, 49, 50, 51, 52, 53, 54, 55,
+                                     40, 41, 42, 43, 44, 45, 46, 47, 32, 33, 34, 35, 36, 37, 38, 39,
+                                     24, 25, 26, 27, 28, 29, 30, 31, 16, 17, 18, 19, 20, 21, 22, 23,
+                                     8,  9,  10, 11, 12, 13, 14, 15, 0,  1,  2,  3,  4,  5,  6,  7};
 
 namespace {
 
@@ -229,8 +229,8 @@ void init_tables(Tlagged_random& rng) {
         knight_attacks[s] = targets_bb(knight_targets[s]);
         king_attacks[s]   = targets_bb(king_targets[s]);
         rook_rays[s]      = ray_set(s, EAST) | ray_set(s, WEST) | ray_set(s, NORTH) | ray_set(s, SOUTH);
-        bishop_rays[s]    = ray_set(s, NORTH_EAST) | ray_set(s, SOUTH_WEST) | ray_set(s, SOUTH_EAST)
-                         | ray_set(s, NORTH_WEST);
+        bishop_rays[s] =
+            ray_set(s, NORTH_EAST) | ray_set(s, SOUTH_WEST) | ray_set(s, SOUTH_EAST) | ray_set(s, NORTH_WEST);
         queen_rays[s]     = rook_rays[s] | bishop_rays[s];
         any_piece_rays[s] = queen_rays[s] | knight_attacks[s];
     }

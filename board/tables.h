@@ -9,14 +9,21 @@
 // Directions: 0 east, 1 west, 2 north, 3 south, 4 north-east, 5 south-west, 6 south-east,
 // 7 north-west. d and d ^ 1 are opposite; 0-3 are straight, 4-7 diagonal.
 enum Direction : int {
-    EAST = 0, WEST = 1, NORTH = 2, SOUTH = 3, NORTH_EAST = 4, SOUTH_WEST = 5, SOUTH_EAST = 6, NORTH_WEST = 7
+    EAST       = 0,
+    WEST       = 1,
+    NORTH      = 2,
+    SOUTH      = 3,
+    NORTH_EAST = 4,
+    SOUTH_WEST = 5,
+    SOUTH_EAST = 6,
+    NORTH_WEST = 7
 };
-constexpr int NO_DIRECTION = 10;
+constexpr int  NO_DIRECTION = 10;
 constexpr bool is_straight(int direction) { return direction < 4; }
 
 extern uint8_t knight_targets[64][9];
 extern uint8_t king_targets[64][9];
-extern uint8_t rays[64][7][8];      // [square][step][direction], 67 past the edge
+extern uint8_t rays[64][7][8]; // [square][step][direction], 67 past the edge
 extern uint8_t ray_end[64][9];
 extern uint8_t direction_to[64][64];
 extern int32_t king_adjacent[64][64];
@@ -73,4 +80,4 @@ extern uint64_t side_key;
 void init_tables(Tlagged_random& rng);
 
 inline uint8_t bound_swap(uint8_t flags) { return bound_swap_table[flags]; }
-inline bool at_most_one_bit(Bitboard b) { return (b & (b - 1)) == 0; }
+inline bool    at_most_one_bit(Bitboard b) { return (b & (b - 1)) == 0; }

@@ -19,32 +19,32 @@ enum PieceType : int { EMPTY = 0, PAWN = 1, KNIGHT = 2, BISHOP = 3, ROOK = 4, QU
 // Signed piece code: +type for White, -type for Black.
 constexpr int signed_piece(Color c, int type) { return c == WHITE ? type : -type; }
 
-constexpr int file_of(Square s) { return s & 7; }
-constexpr int rank_of(Square s) { return s >> 3; }
+constexpr int    file_of(Square s) { return s & 7; }
+constexpr int    rank_of(Square s) { return s >> 3; }
 constexpr Square make_square(int file, int rank) { return rank * 8 + file; }
 // The square as seen from the other side (a1 <-> a8): evaluation terms are written for White.
 constexpr Square flip_rank(Square s) { return s ^ 56; }
 constexpr Square relative_square(Color c, Square s) { return c == WHITE ? s : s ^ 56; }
-constexpr int relative_rank(Color c, int rank) { return c == WHITE ? rank : 7 - rank; }
+constexpr int    relative_rank(Color c, int rank) { return c == WHITE ? rank : 7 - rank; }
 
 // Move kinds (bits 16-23 of the move word). 1..6 are the piece types moving.
 enum MoveKind : int {
-    KIND_NONE            = 0,
-    KIND_PAWN            = 1,
-    KIND_KNIGHT          = 2,
-    KIND_BISHOP          = 3,
-    KIND_ROOK            = 4,
-    KIND_QUEEN           = 5,
-    KIND_KING            = 6,
-    KIND_PROMO_KNIGHT    = 7,
-    KIND_PROMO_BISHOP    = 8,
-    KIND_PROMO_ROOK      = 9,
-    KIND_PROMO_QUEEN     = 10,
-    KIND_EN_PASSANT      = 11,
-    KIND_CASTLE_KING     = 12,
-    KIND_CASTLE_QUEEN    = 13,
-    KIND_NULL            = 14,
-    NB_KINDS             = 15
+    KIND_NONE         = 0,
+    KIND_PAWN         = 1,
+    KIND_KNIGHT       = 2,
+    KIND_BISHOP       = 3,
+    KIND_ROOK         = 4,
+    KIND_QUEEN        = 5,
+    KIND_KING         = 6,
+    KIND_PROMO_KNIGHT = 7,
+    KIND_PROMO_BISHOP = 8,
+    KIND_PROMO_ROOK   = 9,
+    KIND_PROMO_QUEEN  = 10,
+    KIND_EN_PASSANT   = 11,
+    KIND_CASTLE_KING  = 12,
+    KIND_CASTLE_QUEEN = 13,
+    KIND_NULL         = 14,
+    NB_KINDS          = 15
 };
 
 constexpr Move make_move(Square to, Square from, int kind, int captured = 0) {
@@ -52,9 +52,9 @@ constexpr Move make_move(Square to, Square from, int kind, int captured = 0) {
 }
 constexpr Square move_to(Move m) { return Square(m & 0xFF); }
 constexpr Square move_from(Move m) { return Square((m >> 8) & 0xFF); }
-constexpr int move_kind(Move m) { return int((m >> 16) & 0xFF); }
-constexpr int move_captured(Move m) { return int(m >> 24); }
-constexpr Move with_captured(Move m, int captured) { return (m & 0x00FFFFFFu) | Move(captured) << 24; }
+constexpr int    move_kind(Move m) { return int((m >> 16) & 0xFF); }
+constexpr int    move_captured(Move m) { return int(m >> 24); }
+constexpr Move   with_captured(Move m, int captured) { return (m & 0x00FFFFFFu) | Move(captured) << 24; }
 
 constexpr bool is_promotion_kind(int kind) { return kind >= KIND_PROMO_KNIGHT && kind <= KIND_PROMO_QUEEN; }
 constexpr bool is_castling_kind(int kind) { return kind == KIND_CASTLE_KING || kind == KIND_CASTLE_QUEEN; }
@@ -68,19 +68,24 @@ constexpr Move NULL_MOVE         = make_move(NO_SQUARE, NO_SQUARE, KIND_NULL);
 
 // Castling rights (low four bits of the record's `castle`).
 enum CastleRight : unsigned {
-    WHITE_OO = 1, WHITE_OOO = 2, BLACK_OO = 4, BLACK_OOO = 8,
+    WHITE_OO           = 1,
+    WHITE_OOO          = 2,
+    BLACK_OO           = 4,
+    BLACK_OOO          = 8,
     CASTLE_RIGHTS_MASK = 15
 };
-constexpr unsigned castle_rights_of(Color c) { return c == WHITE ? WHITE_OO | WHITE_OOO : BLACK_OO | BLACK_OOO; }
+constexpr unsigned castle_rights_of(Color c) {
+    return c == WHITE ? WHITE_OO | WHITE_OOO : BLACK_OO | BLACK_OOO;
+}
 
 // Bitboard helpers.
 constexpr Bitboard square_bb(Square s) { return Bitboard(1) << s; }
-inline int lsb(Bitboard b) { return std::countr_zero(b); }
-inline int popcount(Bitboard b) { return std::popcount(b); }
-inline Square pop_lsb(Bitboard& b) {
-    Square s = lsb(b);
-    b &= b - 1;
-    return s;
+inline int         lsb(Bitboard b) { return std::countr_zero(b); }
+inline int         popcount(Bitboard b) { return std::popcount(b); }
+inline Square      pop_lsb(Bitboard& b) {
+         Square s = lsb(b);
+         b &= b - 1;
+         return s;
 }
 
 // Scores.

@@ -44,4 +44,5 @@ void update_style_book();
 
 // One b_learn.bin entry: a transposition-table slot of an exact score, 24 bytes little-endian.
 constexpr int LEARNED_ENTRY_SIZE = 24;
-void encode_learned_entry(uint64_t key, int32_t score, int32_t depth, unsigned char bytes[LEARNED_ENTRY_SIZE]);
+void          encode_learned_entry(uint64_t key, int32_t score, int32_t depth,
+                                   unsigned char bytes[LEARNED_ENTRY_SIZE]);

@@ -110,7 +110,7 @@ void record_bad_book_exit(const Tplayed_game& game) {
     std::string entry = "1.";
     for (int i = 1; i <= n - 2; ++i)
         entry += " " + texts[size_t(i)];
-    entry += "?!\n; id " + texts[size_t(n - 1)] + "! (" + texts[size_t(n)] + "), eval:"
-             + number(game.scores[n]) + game_details(game);
+    entry += "?!\n; id " + texts[size_t(n - 1)] + "! (" + texts[size_t(n)]
+             + "), eval:" + number(game.scores[n]) + game_details(game);
     append_line(STYLE_TEXT_NAME, entry);
 }

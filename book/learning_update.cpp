@@ -9,8 +9,8 @@
 #include "base/console.h"
 #include "board/boarddata.h"
 #include "book/book_game.h"
-#include "book/move_token.h"
 #include "book/learning.h"
+#include "book/move_token.h"
 #include "book/text_lines.h"
 #include "platform/platform.h"
 #include "search/hash_table.h"
@@ -18,11 +18,11 @@
 
 namespace {
 
-constexpr size_t  LONGEST_LINE   = 255;
-constexpr int     FEWEST_PLIES   = 4; // shallower searches are not worth remembering
-constexpr int     MOST_PLIES     = MAX_ITERATIONS - 1;
-constexpr int     LARGEST_SCORE  = -SCORE_MATED; // mates are never learned
-constexpr uint8_t LEARNED_BOUND  = 1;            // exact
+constexpr size_t  LONGEST_LINE  = 255;
+constexpr int     FEWEST_PLIES  = 4; // shallower searches are not worth remembering
+constexpr int     MOST_PLIES    = MAX_ITERATIONS - 1;
+constexpr int     LARGEST_SCORE = -SCORE_MATED; // mates are never learned
+constexpr uint8_t LEARNED_BOUND = 1;            // exact
 
 void put32(unsigned char* p, uint32_t v) {
     for (int i = 0; i < 4; ++i)
@@ -38,8 +38,8 @@ bool number_after(const char* text, const char* label, long low, long high, int&
     if (!at)
         return false;
     at += strlen(label);
-    char* end = nullptr;
-    errno     = 0;
+    char* end         = nullptr;
+    errno             = 0;
     const long number = strtol(at, &end, 10);
     if (end == at || errno == ERANGE || number < low || number > high)
         return false;
@@ -55,8 +55,8 @@ bool play_word_after(const char* text, const char* label, Tbook_game& game) {
         return false;
     at += strlen(label);
     const std::string word(at, strcspn(at, " \t"));
-    Move move = 0;
-    int  mark = 0;
+    Move              move = 0;
+    int               mark = 0;
     return read_move_token(game.position, word.c_str(), move, mark) == TOKEN_MOVE && game.play(move, mark);
 }
 
@@ -81,9 +81,10 @@ bool set_up_position(const std::string& line, Tbook_game& game) {
 // The entry a b_learn.epd line teaches: the position after its "bm" move and the "id" answer,
 // scored as the engine found it after them. False for a line that does not read as one.
 bool learned_entry(const std::string& line, Tbook_game& game, unsigned char bytes[LEARNED_ENTRY_SIZE]) {
-    const char* text = line.c_str();
+    const char* text  = line.c_str();
     int         depth = 0, score = 0;
-    if (!set_up_position(line, game) || !play_word_after(text, "bm ", game) || !play_word_after(text, "id ", game)
+    if (!set_up_position(line, game) || !play_word_after(text, "bm ", game)
+        || !play_word_after(text, "id ", game)
         || !number_after(text, "depth:", FEWEST_PLIES, MOST_PLIES, depth)
         || !number_after(text, "->", -LARGEST_SCORE, LARGEST_SCORE, score))
         return false;
@@ -135,7 +136,8 @@ class Tlearned_file {
 
 } // namespace
 
-void encode_learned_entry(uint64_t key, int32_t score, int32_t depth, unsigned char bytes[LEARNED_ENTRY_SIZE]) {
+void encode_learned_entry(uint64_t key, int32_t score, int32_t depth,
+                          unsigned char bytes[LEARNED_ENTRY_SIZE]) {
     memset(bytes, 0, LEARNED_ENTRY_SIZE);
     bytes[1] = LEARNED_BOUND; // the flags byte; byte 0, the age, says fresh
     put32(bytes + 4, uint32_t(score));
@@ -178,12 +180,12 @@ int load_learning() {
     unsigned char bytes[LEARNED_ENTRY_SIZE];
     while (fread(bytes, 1, LEARNED_ENTRY_SIZE, file) == LEARNED_ENTRY_SIZE) {
         Thash_slot entry{};
-        entry.age       = bytes[0];
-        entry.flags     = bytes[1];
-        entry.score     = int32_t(get32(bytes + 4));
-        entry.key_low   = get32(bytes + 8);
-        entry.key_high  = get32(bytes + 12);
-        entry.depth     = int32_t(get32(bytes + 20));
+        entry.age      = bytes[0];
+        entry.flags    = bytes[1];
+        entry.score    = int32_t(get32(bytes + 4));
+        entry.key_low  = get32(bytes + 8);
+        entry.key_high = get32(bytes + 12);
+        entry.depth    = int32_t(get32(bytes + 20));
         // A learned entry carries no move: whatever a damaged file holds there is never played.
         // One without a bound could only trouble the probes.
         if ((entry.flags & BOUND_MASK) != 0 && hash_tables.store(entry))

@@ -25,7 +25,7 @@ void update_style_book() {
     auto game  = std::make_unique<Tbook_game>();
     // The lines count as drawn games of the source collections: they add marks, not results.
     game->tags[PGN_RESULT] = "1/2-1/2";
-    int count = 0;
+    int count              = 0;
     // Binary mode: the reader takes CRLF and LF alike. A missing file is a style book without lines.
     if (FILE* file = fopen(STYLE_TEXT_NAME, "rb")) {
         std::string line;

@@ -9,9 +9,9 @@
 
 namespace eval_bb {
 
-constexpr Bitboard FILE_A = 0x0101010101010101ULL;
-constexpr Bitboard FILE_H = FILE_A << 7;
-constexpr Bitboard EDGES  = FILE_A | FILE_H | 0xFFULL | (0xFFULL << 56);
+constexpr Bitboard FILE_A        = 0x0101010101010101ULL;
+constexpr Bitboard FILE_H        = FILE_A << 7;
+constexpr Bitboard EDGES         = FILE_A | FILE_H | 0xFFULL | (0xFFULL << 56);
 constexpr Bitboard LIGHT_SQUARES = 0x55AA55AA55AA55AAULL; // rank + file odd; a1 is dark
 constexpr Bitboard DARK_SQUARES  = ~LIGHT_SQUARES;
 
@@ -22,9 +22,9 @@ constexpr Bitboard square_colour_set(Square s) {
 // One rank toward the enemy / toward home.
 template <Color C> constexpr Bitboard forward(Bitboard b) { return C == WHITE ? b << 8 : b >> 8; }
 template <Color C> constexpr Bitboard backward(Bitboard b) { return C == WHITE ? b >> 8 : b << 8; }
-template <Color C> constexpr int forward_step() { return C == WHITE ? 8 : -8; }
-template <Color C> constexpr int ahead_dir() { return C == WHITE ? NORTH : SOUTH; }
-template <Color C> constexpr int behind_dir() { return C == WHITE ? SOUTH : NORTH; }
+template <Color C> constexpr int      forward_step() { return C == WHITE ? 8 : -8; }
+template <Color C> constexpr int      ahead_dir() { return C == WHITE ? NORTH : SOUTH; }
+template <Color C> constexpr int      behind_dir() { return C == WHITE ? SOUTH : NORTH; }
 
 // Squares attacked by the pawns of C standing on `pawns`.
 template <Color C> constexpr Bitboard pawn_attacks(Bitboard pawns) {
@@ -52,7 +52,7 @@ template <Color C> inline Bitboard adjacent_behind(Square s) {
     return C == WHITE ? neighbour_files_below[s] : neighbour_files_above[s];
 }
 
-template <Color C> constexpr int relative_rank_of(Square s) { return relative_rank(C, rank_of(s)); }
+template <Color C> constexpr int      relative_rank_of(Square s) { return relative_rank(C, rank_of(s)); }
 template <Color C> constexpr Bitboard relative_rank_bb(int rank) {
     return 0xFFULL << (8 * relative_rank(C, rank));
 }

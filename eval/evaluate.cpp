@@ -4,14 +4,14 @@
 
 #include <cstdlib>
 
+#include "base/config.h"
 #include "board/boarddata.h"
+#include "eval/hash_pawns.h"
 #include "eval/pawn_structure.h"
 #include "eval/psqt.h"
 #include "eval/root_snapshot.h"
 #include "eval/terms.h"
 #include "eval/weights.h"
-#include "base/config.h"
-#include "eval/hash_pawns.h"
 
 using namespace weights;
 
@@ -53,9 +53,9 @@ void store(Tboarddata& node, int score, uint8_t kind) {
 bool opponent_is_human() { return !config.opponent_name.empty(); }
 
 void eval(Tboarddata& node, int alpha, int beta) {
-    const Tboard& b     = board_state;
-    const Color   us    = Color(node.side);
-    const Color   them  = ~us;
+    const Tboard& b          = board_state;
+    const Color   us         = Color(node.side);
+    const Color   them       = ~us;
     const auto    white_view = [us](int score) { return us == WHITE ? score : -score; };
 
     int score = node.base_score;
@@ -117,5 +117,5 @@ void prepare_evaluation(Tboarddata& root) {
     take_root_snapshot(root);
     refresh_piece_square_tables(Color(root.side));
     root.phase = board_state.current_phase = root.compute_phase(3);
-    root.base_score = base_score_from_scratch(root.phase, Color(root.side));
+    root.base_score                        = base_score_from_scratch(root.phase, Color(root.side));
 }

@@ -32,8 +32,8 @@ template <Color C> int undeveloped() {
     const Tboard&  b     = board_state;
     const Bitboard home  = relative_rank_bb<C>(0);
     const Bitboard pawns = b.pawns_bb[C];
-    auto has = [&](Square white_square) { return pawns & square_bb(relative_square(C, white_square)); };
-    int            count = popcount((b.knights_bb[C] | b.bishops_bb[C]) & home);
+    auto has   = [&](Square white_square) { return pawns & square_bb(relative_square(C, white_square)); };
+    int  count = popcount((b.knights_bb[C] | b.bishops_bb[C]) & home);
     if (has(sq(4, 1)) && has(sq(6, 1)))
         ++count;
     if (has(sq(1, 1)) && has(sq(3, 1)))
@@ -71,9 +71,9 @@ int castling_for(const Tboarddata& node, Color c) {
 // A bishop of C on a7 or h7 cut off by a pawn on b6/b7 (g6/g7) that the enemy holds.
 template <Color C> int trapped_bishop() {
     const Tboard&  b       = board_state;
-    const Bitboard corners = square_bb(relative_square(C, sq(0, 6)))  // a7
-                           | square_bb(relative_square(C, sq(7, 6))); // h7
-    const Bitboard found   = b.bishops_bb[C] & corners;
+    const Bitboard corners = square_bb(relative_square(C, sq(0, 6)))    // a7
+                             | square_bb(relative_square(C, sq(7, 6))); // h7
+    const Bitboard found = b.bishops_bb[C] & corners;
     if (!found)
         return 0;
     const Square bishop = lsb(found); // the lowest-numbered: a7 for White, a2 for Black
@@ -87,7 +87,7 @@ template <Color C> int trapped_bishop() {
 }
 
 template <Color C> bool advanced_passer_of(const Tpawn_entry& entry) {
-    const Tboard& b = board_state;
+    const Tboard& b    = board_state;
     const Color   them = ~C;
     if (b.nb_pieces[them] + b.nb_queens[them] > 3)
         return false;
@@ -101,10 +101,10 @@ template <Color C> bool advanced_passer_of(const Tpawn_entry& entry) {
 
 // The storm against the root side R's castled king; positive is the size of the penalty.
 template <Color R> bool g_file_storm_against() {
-    const Tboard& b       = board_state;
-    const Color   them    = ~R;
-    const int     king_file = file_of(b.king_sq[R]);
-    const Bitboard storm  = square_bb(relative_square(R, sq(6, 2))) | square_bb(relative_square(R, sq(6, 3)));
+    const Tboard&  b         = board_state;
+    const Color    them      = ~R;
+    const int      king_file = file_of(b.king_sq[R]);
+    const Bitboard storm = square_bb(relative_square(R, sq(6, 2))) | square_bb(relative_square(R, sq(6, 3)));
     return king_file >= 6 && (b.pawns_bb[them] & storm) && b.nb_queens[them] && (b.pawns_bb[R] & file_bb[5]);
 }
 
@@ -139,7 +139,7 @@ int knights_and_rooks_by_pawns() {
         return 0;
     const int t = (b.nb_pawns[WHITE] + b.nb_pawns[BLACK] - PAWN_COUNT_PIVOT) * PAWN_VALUE / 2;
     return (b.nb_knights[WHITE] - b.nb_knights[BLACK]) * t / KNIGHT_PAWN_DIVISOR
-         - (b.nb_rooks[WHITE] - b.nb_rooks[BLACK]) * t / ROOK_PAWN_DIVISOR;
+           - (b.nb_rooks[WHITE] - b.nb_rooks[BLACK]) * t / ROOK_PAWN_DIVISOR;
 }
 
 int development(int phase) {

@@ -1,7 +1,6 @@
 #include "eval/hash_pawns.h"
 
 #include <new>
-
 #include <string>
 
 #include "base/config.h"

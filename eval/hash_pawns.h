@@ -15,14 +15,14 @@ class Thashpawns {
 
     // The megabytes actually used (the power of two not above the request, at least 1);
     // 0 when the allocation failed.
-    int size_mb() const { return used_mb; }
+    int     size_mb() const { return used_mb; }
     int32_t nb_entries() const { return entries ? nb : 0; }
 
     void clear();
 
     // The slot of a pawn key; null when the table has no entries.
     Tpawn_entry* slot(uint64_t key) { return entries ? &entries[index_of(key)] : nullptr; }
-    int32_t index_of(uint64_t key) const;
+    int32_t      index_of(uint64_t key) const;
 
   private:
     int32_t                        nb      = 0;

@@ -4,10 +4,10 @@
 
 #include "board/boarddata.h"
 #include "eval/eval_bitboards.h"
+#include "eval/hash_pawns.h"
 #include "eval/root_snapshot.h"
 #include "eval/terms.h"
 #include "eval/weights.h"
-#include "eval/hash_pawns.h"
 
 using namespace eval_bb;
 using namespace weights;
@@ -18,10 +18,11 @@ constexpr Square sq(int file, int rank) { return make_square(file, rank); }
 
 // Enemy pawns here, on the third and fourth ranks of the king's wing, are storming it (White's
 // side; mirrored for Black).
-constexpr Bitboard STORM_ZONE_KING_SIDE  = (square_bb(sq(5, 2)) | square_bb(sq(6, 2)) | square_bb(sq(7, 2)))
-                                         | (square_bb(sq(5, 3)) | square_bb(sq(6, 3)) | square_bb(sq(7, 3)));
-constexpr Bitboard STORM_ZONE_QUEEN_SIDE = (square_bb(sq(0, 2)) | square_bb(sq(1, 2)) | square_bb(sq(2, 2)))
-                                         | (square_bb(sq(0, 3)) | square_bb(sq(1, 3)) | square_bb(sq(2, 3)));
+constexpr Bitboard STORM_ZONE_KING_SIDE = (square_bb(sq(5, 2)) | square_bb(sq(6, 2)) | square_bb(sq(7, 2)))
+                                          | (square_bb(sq(5, 3)) | square_bb(sq(6, 3)) | square_bb(sq(7, 3)));
+constexpr Bitboard STORM_ZONE_QUEEN_SIDE =
+    (square_bb(sq(0, 2)) | square_bb(sq(1, 2)) | square_bb(sq(2, 2)))
+    | (square_bb(sq(0, 3)) | square_bb(sq(1, 3)) | square_bb(sq(2, 3)));
 
 // Penalty of one shield file: how far the own pawn on it has gone, and whether the enemy has a
 // pawn there to lever with.
@@ -55,7 +56,7 @@ template <Color C> int shelter_file_part(const Tboard& b, int king_file) {
         const int      near     = popcount(storm & within_distance[home][2]);
         const int      in_zone  = popcount(storm & zone);
         value += STORM_UNIT * (STORM_NEAR_KING * near + popcount(attacked) + STORM_IN_ZONE * in_zone)
-               + STORM_UNIT * popcount(attacked & zone);
+                 + STORM_UNIT * popcount(attacked & zone);
     }
 
     const Bitboard pawns = b.pawns_bb[WHITE] | b.pawns_bb[BLACK];
@@ -97,9 +98,9 @@ template <Color C> int fianchetto_hole(const Tboard& b) {
 }
 
 template <Color C> int king_danger_of(const Tboarddata& node, Tpawn_entry& entry) {
-    const Tboard& b      = board_state;
-    int           danger = fianchetto_hole<C>(b);
-    int           s      = shelter<C>(b.king_sq[C], node.phase, entry);
+    const Tboard&  b      = board_state;
+    int            danger = fianchetto_hole<C>(b);
+    int            s      = shelter<C>(b.king_sq[C], node.phase, entry);
     const unsigned rights = node.castle & castle_rights_of(C);
     if (rights) {
         // Castling is still to come: count half of the better shelter on offer.
@@ -125,10 +126,10 @@ int king_shelter(Color c, Square k, int phase, Tpawn_entry& entry) {
 void king_danger(const Tboarddata& node, Tpawn_entry& entry, int danger[2]) {
     const Tboard& b = board_state;
     danger[WHITE] = danger[BLACK] = 0;
-    const bool queens   = b.nb_queens[WHITE] + b.nb_queens[BLACK] > 0;
-    const bool material = b.piece_material[WHITE] >= KING_DANGER_MATERIAL
-                       && b.piece_material[BLACK] >= KING_DANGER_MATERIAL;
-    const int  count    = queens + material + (node.phase != ENDGAME);
+    const bool queens             = b.nb_queens[WHITE] + b.nb_queens[BLACK] > 0;
+    const bool material =
+        b.piece_material[WHITE] >= KING_DANGER_MATERIAL && b.piece_material[BLACK] >= KING_DANGER_MATERIAL;
+    const int count = queens + material + (node.phase != ENDGAME);
     if (count < KING_DANGER_MIN_COUNT)
         return;
     danger[WHITE] = king_danger_of<WHITE>(node, entry);

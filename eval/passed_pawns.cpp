@@ -101,24 +101,24 @@ int stopping_value(const Tboard& b, Color them) {
 
 // Sum of the values of C's passers (positive for C).
 template <Color C> int side_passers(const Tboarddata& node, const Tpawn_entry& entry, const Trace& race) {
-    const Tboard&   b       = board_state;
-    constexpr Color them    = ~C;
-    const Color     mover   = Color(node.side);
-    const int       phase   = node.phase;
-    const Bitboard  own     = b.pawns_bb[C];
-    const bool      no_enemy_pieces = b.nb_pieces[them] == 0;
+    const Tboard&   b                  = board_state;
+    constexpr Color them               = ~C;
+    const Color     mover              = Color(node.side);
+    const int       phase              = node.phase;
+    const Bitboard  own                = b.pawns_bb[C];
+    const bool      no_enemy_pieces    = b.nb_pieces[them] == 0;
     bool            outside_bonus_left = entry.outside_files[C] && !entry.outside_files[them];
-    int             total   = 0;
+    int             total              = 0;
 
     // Walk the passers from C's own side of the board, so that both colours meet them in the same order.
     Bitboard rest = entry.passed_pawns & own;
     if (C == BLACK)
         rest = flip(rest);
     while (rest) {
-        const Square s     = relative_square(C, pop_lsb(rest));
-        const int    rr    = relative_rank_of<C>(s);
-        const int    d     = 7 - rr;
-        const Square queen = promotion_square<C>(s);
+        const Square s       = relative_square(C, pop_lsb(rest));
+        const int    rr      = relative_rank_of<C>(s);
+        const int    d       = 7 - rr;
+        const Square queen   = promotion_square<C>(s);
         const bool   blocked = file_ahead<C>(s) & b.occupied();
 
         // On the seventh with the way free, nothing can stop it: worth a queen less a pawn.
@@ -130,7 +130,7 @@ template <Color C> int side_passers(const Tboarddata& node, const Tpawn_entry& e
             continue;
         }
 
-        int base = base_value<C>(b, s, phase);
+        int        base      = base_value<C>(b, s, phase);
         const bool supported = (pawn_attackers_of<C>(s) & own) || (beside(s) & own);
         if (supported) {
             int floor = PASSED_SUPPORTED[phase][rr];

@@ -12,13 +12,13 @@ struct Tpawn_entry {
     Bitboard weak_pawns;   // both colours: backward, isolated and the other weak pawns
     Bitboard passed_pawns; // both colours
     // Weak squares (holes) by square colour and by half of the board: [0] White's, [1] Black's.
-    uint8_t  weak_dark[2];
-    uint8_t  weak_light[2];
-    uint8_t  outside_files[2]; // files of each side's outside passed pawns, bit n = file n
-    uint8_t  zero[2];
-    int32_t  pawn_score[3];    // by phase, White's view; SCORE_NOT_COMPUTED when missing
-    int32_t  passed_score[3];
-    uint8_t  shelter[2][8];    // king-shelter file part by colour and king file; 0xFF = empty
+    uint8_t weak_dark[2];
+    uint8_t weak_light[2];
+    uint8_t outside_files[2]; // files of each side's outside passed pawns, bit n = file n
+    uint8_t zero[2];
+    int32_t pawn_score[3]; // by phase, White's view; SCORE_NOT_COMPUTED when missing
+    int32_t passed_score[3];
+    uint8_t shelter[2][8]; // king-shelter file part by colour and king file; 0xFF = empty
 
     void clear() {
         std::memset(this, 0, sizeof *this);

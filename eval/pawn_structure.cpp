@@ -3,10 +3,10 @@
 #include "board/boarddata.h"
 #include "eval/eval_bitboards.h"
 #include "eval/evaluate.h"
+#include "eval/hash_pawns.h"
 #include "eval/psqt.h"
 #include "eval/root_snapshot.h"
 #include "eval/weights.h"
-#include "eval/hash_pawns.h"
 
 using namespace eval_bb;
 
@@ -18,12 +18,12 @@ constexpr Bitboard RANKS_5_6    = 0xFFFFULL << 32;
 
 // Holes of side C in its own half.
 template <Color C> Bitboard holes(const Tboard& b) {
-    const Bitboard own        = b.pawns_bb[C];
-    const Bitboard enemy      = b.pawns_bb[~C];
-    const Bitboard all_pawns  = own | enemy;
-    const Bitboard candidates = (C == WHITE ? RANKS_3_4 : RANKS_5_6) & FILES_B_TO_G & ~all_pawns
-                              & ~pawn_attacks<C>(own);
-    constexpr int fs = forward_step<C>();
+    const Bitboard own       = b.pawns_bb[C];
+    const Bitboard enemy     = b.pawns_bb[~C];
+    const Bitboard all_pawns = own | enemy;
+    const Bitboard candidates =
+        (C == WHITE ? RANKS_3_4 : RANKS_5_6) & FILES_B_TO_G & ~all_pawns & ~pawn_attacks<C>(own);
+    constexpr int fs   = forward_step<C>();
     Bitboard      weak = 0;
     for (Bitboard rest = candidates; rest;) {
         const Square s = pop_lsb(rest);
@@ -38,8 +38,8 @@ template <Color C> Bitboard holes(const Tboard& b) {
         // Shielded: own pawns still stand ahead on its file and on the files of both squares
         // diagonally behind it, so the square stays covered from the front.
         const bool shielded = (file_ahead<C>(s) & own)
-                           && (file_of(s) == 0 || (file_ahead<C>(s - 1 - fs) & own))
-                           && (file_of(s) == 7 || (file_ahead<C>(s + 1 - fs) & own));
+                              && (file_of(s) == 0 || (file_ahead<C>(s - 1 - fs) & own))
+                              && (file_of(s) == 7 || (file_ahead<C>(s + 1 - fs) & own));
         if (!shielded)
             weak |= square_bb(s);
     }
@@ -64,13 +64,12 @@ struct Tside_pawn_score {
 
 // The pawn-structure evaluation of side C's pawns; adds C's weak and backward pawns to the
 // shared sets.
-template <Color C>
-Tside_pawn_score score_side(const Tboard& b, int phase, Bitboard passers, Bitboard& weak_set,
-                            Bitboard& backward_set) {
+template <Color C> Tside_pawn_score score_side(const Tboard& b, int phase, Bitboard passers,
+                                               Bitboard& weak_set, Bitboard& backward_set) {
     using namespace weights;
-    const Bitboard own   = b.pawns_bb[C];
-    const Bitboard enemy = b.pawns_bb[~C];
-    const Bitboard all   = own | enemy;
+    const Bitboard   own   = b.pawns_bb[C];
+    const Bitboard   enemy = b.pawns_bb[~C];
+    const Bitboard   all   = own | enemy;
     Tside_pawn_score score;
 
     int on_file[8];
@@ -145,11 +144,11 @@ Tside_pawn_score score_side(const Tboard& b, int phase, Bitboard passers, Bitboa
         const Square s = pop_lsb(rest);
         if (!(enemy & square_bb(s + forward_step<C>())) || (pawn_attackers_of<~C>(s) & enemy))
             continue;
-        const int  f         = file_of(s);
-        const int  fs        = forward_step<C>();
-        const auto lever     = [&](int df) {
+        const int  f     = file_of(s);
+        const int  fs    = forward_step<C>();
+        const auto lever = [&](int df) {
             return (own & square_bb(s + df - fs)) && !(enemy & square_bb(s + df))
-                && ((df < 0 ? f == 1 : f == 6) || !(enemy & square_bb(s + 2 * df + fs)));
+                   && ((df < 0 ? f == 1 : f == 6) || !(enemy & square_bb(s + 2 * df + fs)));
         };
         if ((f >= 1 && lever(-1)) || (f <= 6 && lever(+1)))
             score.pawns += BREAKTHROUGH[phase];
@@ -213,7 +212,7 @@ bool is_outside_pawn(Square s, int side) {
         && !(enemy & files_right_of[f]))
         return true;
     return f <= 4 && (f == 0 || !(files_left_of[f - 1] & all)) && (enemy & files_right_of[f])
-        && !(enemy & files_left_of[f]);
+           && !(enemy & files_left_of[f]);
 }
 
 bool is_weak_pawn(Square s) {

@@ -1,7 +1,7 @@
 // The game phase only moves forward along a line of play: opening, then middle game, then endgame.
+#include "base/config.h"
 #include "board/boarddata.h"
 #include "eval/root_snapshot.h"
-#include "base/config.h"
 
 int Tboarddata::compute_phase(int prev) const {
     const Tboard& b = board_state;

@@ -77,22 +77,21 @@ template <Color C> int outpost(const Tboard& b, Square s, int value) {
     return value * OUTPOST_UNPROTECTED_NUM / OUTPOST_UNPROTECTED_DEN;
 }
 
-template <Color C>
-Tside_pieces side_pieces(const Tboarddata& node, const Tpawn_entry& entry) {
-    const Tboard&   b          = board_state;
-    constexpr Color them       = ~C;
-    const Bitboard  occupied   = b.occupied();
-    const Bitboard  empty      = ~occupied;
-    const Bitboard  own_pawns  = b.pawns_bb[C];
-    const Bitboard  their_pawns = b.pawns_bb[them];
+template <Color C> Tside_pieces side_pieces(const Tboarddata& node, const Tpawn_entry& entry) {
+    const Tboard&   b                  = board_state;
+    constexpr Color them               = ~C;
+    const Bitboard  occupied           = b.occupied();
+    const Bitboard  empty              = ~occupied;
+    const Bitboard  own_pawns          = b.pawns_bb[C];
+    const Bitboard  their_pawns        = b.pawns_bb[them];
     const Bitboard  their_pawn_attacks = pawn_attacks<them>(their_pawns);
-    const Square    their_king = b.king_sq[them];
-    const Square    our_king   = b.king_sq[C];
-    const bool      root       = root_snapshot.side == C;
-    const Bitboard  targets    = (entry.weak_pawns & their_pawns) | pinned_minors<C>(b);
-    const Bitboard  seventh    = relative_rank_bb<C>(6);
-    const bool      their_king_home = relative_rank_of<C>(their_king) == 7;
-    const bool      seventh_useless = !their_king_home && !(their_pawns & seventh);
+    const Square    their_king         = b.king_sq[them];
+    const Square    our_king           = b.king_sq[C];
+    const bool      root               = root_snapshot.side == C;
+    const Bitboard  targets            = (entry.weak_pawns & their_pawns) | pinned_minors<C>(b);
+    const Bitboard  seventh            = relative_rank_bb<C>(6);
+    const bool      their_king_home    = relative_rank_of<C>(their_king) == 7;
+    const bool      seventh_useless    = !their_king_home && !(their_pawns & seventh);
     Tside_pieces    result;
 
     for (Bitboard rest = b.knights_bb[C]; rest;) {
@@ -120,7 +119,7 @@ Tside_pieces side_pieces(const Tboarddata& node, const Tpawn_entry& entry) {
         }
         const int material = b.piece_material[C];
         if (material == LONE_BISHOP_MATERIAL || material == BISHOP_ROOK_MATERIAL) {
-            const int d = popcount(own_pawns & colour) - blocked;
+            const int d        = popcount(own_pawns & colour) - blocked;
             const int per_pawn = material == LONE_BISHOP_MATERIAL ? BAD_BISHOP_ALONE : BAD_BISHOP_WITH_ROOK;
             if (d > 0)
                 result.placement -= per_pawn * d;
@@ -229,9 +228,9 @@ template <Color C> int holes_and_blockades(const Tpawn_entry& entry) {
         q -= weight(LIGHT_SQUARES) * entry.weak_light[C];
         q -= weight(DARK_SQUARES) * entry.weak_dark[C];
     }
-    const Bitboard inner     = ~(FILE_A | FILE_H | 0xFFULL | (0xFFULL << 56));
-    const Bitboard weak      = entry.weak_pawns & b.pawns_bb[C] & inner;
-    const Bitboard blockers  = b.knights_bb[them] | b.bishops_bb[them];
+    const Bitboard inner    = ~(FILE_A | FILE_H | 0xFFULL | (0xFFULL << 56));
+    const Bitboard weak     = entry.weak_pawns & b.pawns_bb[C] & inner;
+    const Bitboard blockers = b.knights_bb[them] | b.bishops_bb[them];
     q -= BLOCKADED_WEAK_PAWN * popcount(forward<C>(weak) & blockers);
     return q;
 }
@@ -272,14 +271,14 @@ int pieces(const Tboarddata& node, const Tpawn_entry& entry, const int danger[2]
         against_white += danger[WHITE] / KING_DANGER_PER_UNIT;
     if (against_black)
         against_black += danger[BLACK] / KING_DANGER_PER_UNIT;
-    against_white = std::min(against_white, MAX_ATTACK_UNITS);
-    against_black = std::min(against_black, MAX_ATTACK_UNITS);
+    against_white          = std::min(against_white, MAX_ATTACK_UNITS);
+    against_black          = std::min(against_black, MAX_ATTACK_UNITS);
     const int white_attack = ATTACK_SCORE[against_black] * attacking_force(WHITE) / FORCE_CAP;
     const int black_attack = ATTACK_SCORE[against_white] * attacking_force(BLACK) / FORCE_CAP;
 
     int score = white_attack - black_attack + white.placement - black.placement
-              + holes_and_blockades<WHITE>(entry) - holes_and_blockades<BLACK>(entry)
-              + (b.nb_bishops[WHITE] - b.nb_bishops[BLACK]) * BISHOP_PRESENCE;
+                + holes_and_blockades<WHITE>(entry) - holes_and_blockades<BLACK>(entry)
+                + (b.nb_bishops[WHITE] - b.nb_bishops[BLACK]) * BISHOP_PRESENCE;
     if (!b.nb_pieces[WHITE] && !b.nb_pieces[BLACK])
         score += pawn_ending_kings();
     return node.side == WHITE ? score : -score;

@@ -207,8 +207,8 @@ void fill(int32_t (&target)[2][64], const Table& diagram) {
 
 // Middle-game knight squares of the root side, from White's side: the edge files and the
 // enemy's back rank, with the corners and the squares next to them worst of all.
-constexpr int KNIGHT_EDGE       = -30;
-constexpr int KNIGHT_CORNER     = -225;
+constexpr int KNIGHT_EDGE        = -30;
+constexpr int KNIGHT_CORNER      = -225;
 constexpr int KNIGHT_NEAR_CORNER = -100;
 
 void adjust_root_knights(Color root) {
@@ -233,7 +233,7 @@ void init_piece_square_tables() {
     for (int type = 0; type < 7; ++type)
         for (int phase = 0; phase < weights::NB_PHASES; ++phase)
             for (Square s = 0; s < 64; ++s) {
-                const int16_t* diagram               = BASE_TABLES[type][phase];
+                const int16_t* diagram              = BASE_TABLES[type][phase];
                 piece_square[WHITE][type][phase][s] = diagram[flip_rank(s)];
                 piece_square[BLACK][type][phase][s] = diagram[s];
             }

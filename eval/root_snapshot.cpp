@@ -11,7 +11,7 @@ void take_root_snapshot(const Tboarddata& root) {
         root_snapshot.piece_material[c] = b.piece_material[c];
     }
     root_snapshot.white_balance = (b.nb_pawns[WHITE] - b.nb_pawns[BLACK]) * PIECE_VALUE[PAWN]
-                                + b.piece_material[WHITE] - b.piece_material[BLACK];
+                                  + b.piece_material[WHITE] - b.piece_material[BLACK];
     root_snapshot.side   = root.side;
     root_snapshot.castle = root.castle & CASTLE_RIGHTS_MASK;
 }

@@ -27,7 +27,7 @@ int trade(Color side_to_move, int balance);
 int g_file_storm(const Tboarddata& node);
 
 // White's view. Called when a bishop of either colour stands on a2, h2, a7 or h7.
-int trapped_bishops();
+int                trapped_bishops();
 constexpr Bitboard TRAP_SQUARES = square_bb(8) | square_bb(15) | square_bb(48) | square_bb(55);
 
 // White's view: knights gain and rooks lose value as pawns stay on the board.

@@ -3,11 +3,11 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "base/config.h"
+#include "base/console.h"
 #include "board/board.h"
 #include "board/boarddata.h"
 #include "interface/commands.h"
-#include "base/config.h"
-#include "base/console.h"
 #include "interface/game.h"
 #include "interface/uci.h"
 #include "interface/xboard_v2.h"
@@ -26,14 +26,13 @@ struct Tcode_word {
     int         code;
 };
 constexpr Tcode_word CODE_WORDS[] = {
-    {"edit", CMD_EDIT},       {"force", CMD_FORCE},   {"go", CMD_GO},
-    {"?", CMD_MOVE_NOW},      {"new", CMD_NEW},       {"analyze", CMD_ANALYZE},
-    {"exit", CMD_EXIT},       {"result", CMD_RESULT}, {"remove", CMD_REMOVE},
-    {"speed", CMD_SPEED},     {"badeval", CMD_BADEVAL}, {"stat", CMD_STAT},
+    {"edit", CMD_EDIT},     {"force", CMD_FORCE},     {"go", CMD_GO},           {"?", CMD_MOVE_NOW},
+    {"new", CMD_NEW},       {"analyze", CMD_ANALYZE}, {"exit", CMD_EXIT},       {"result", CMD_RESULT},
+    {"remove", CMD_REMOVE}, {"speed", CMD_SPEED},     {"badeval", CMD_BADEVAL}, {"stat", CMD_STAT},
 };
 // Their arguments are taken from the words by the game loop.
 constexpr Tcode_word TOOL_WORDS[] = {
-    {"test", CMD_TEST},     {"fusion", CMD_FUSION},     {"makebook", CMD_MAKEBOOK},
+    {"test", CMD_TEST},     {"fusion", CMD_FUSION},       {"makebook", CMD_MAKEBOOK},
     {"filtre", CMD_FILTRE}, {"filtrebin", CMD_FILTREBIN},
 };
 
@@ -58,9 +57,8 @@ void report_search_progress() {
     if (!config.searching)
         return;
     const Tsearch& context = searching_context;
-    console.print("stat01: %d %d %d %d %d\n", int(context.elapsed() * 100),
-                  int(context.total_nodes()), context.iteration_depth, context.root_moves_left,
-                  context.nb_root_moves);
+    console.print("stat01: %d %d %d %d %d\n", int(context.elapsed() * 100), int(context.total_nodes()),
+                  context.iteration_depth, context.root_moves_left, context.nb_root_moves);
     if (!config.analyze_mode)
         print_statistics();
 }
@@ -85,8 +83,7 @@ int read_move(Move& move, const char* word, const uint8_t piece_types[64]) {
     Square       origin   = from;
 
     switch (type) {
-    case EMPTY:
-        return 0;
+    case EMPTY: return 0;
     case PAWN:
         if (from_file != to_file && captured == EMPTY) {
             kind     = KIND_EN_PASSANT;
@@ -116,8 +113,7 @@ int read_move(Move& move, const char* word, const uint8_t piece_types[64]) {
         }
         break;
     }
-    default:
-        break;
+    default: break;
     }
     move = make_move(to, origin, kind, captured);
     return 1;
@@ -128,9 +124,8 @@ int read_command(int wait) {
     answer_held_pings();
     // A "setboard" not taken by the line that follows it (read during a search) is stale.
     forget_setboard();
-    char line[COMMAND_LINE_SIZE + 1];
-    const int got = wait ? console.wait_line(line, sizeof line)
-                         : console.try_get_line(line, sizeof line);
+    char      line[COMMAND_LINE_SIZE + 1];
+    const int got = wait ? console.wait_line(line, sizeof line) : console.try_get_line(line, sizeof line);
     if (!got) {
         // The interface has gone: nobody is left to send "quit".
         if (console.end_of_input())
@@ -147,8 +142,8 @@ int read_command(int wait) {
     if (read_move(move, first, config.entry_board)) {
         // While pondering, the game stands on the position after the move pondered on: the
         // typed move is judged when the pondering ends.
-        const bool pondering_blind = config.in_game && searching_context.pondering
-                                  && searching_context.ponder_state != PONDER_HIT;
+        const bool pondering_blind =
+            config.in_game && searching_context.pondering && searching_context.ponder_state != PONDER_HIT;
         if (in_legal_list(move) || pondering_blind) {
             searching_context.entered_move = move;
             return CMD_MOVE;

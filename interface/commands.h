@@ -8,7 +8,6 @@
 #include "base/command_codes.h"
 #include "board/types.h"
 
-
 // With wait, blocks until a whole line is there; without, CMD_NONE when none can be had at once.
 // "quit", and the end of input, end the process.
 int read_command(int wait);

@@ -2,9 +2,9 @@
 #include <cctype>
 #include <cstring>
 
+#include "base/console.h"
 #include "board/notation.h"
 #include "interface/commands.h"
-#include "base/console.h"
 
 namespace {
 

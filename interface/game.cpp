@@ -21,13 +21,13 @@ Tgame::Tgame() {
 }
 
 void Tgame::reset_game() {
-    search.ponder_searches = 0;
-    search.ponder_hits     = 0;
-    game_ply        = 0;
-    tags[TAG_EVENT] = "?";
-    tags[TAG_SITE]  = "Brelok";
+    search.ponder_searches            = 0;
+    search.ponder_hits                = 0;
+    game_ply                          = 0;
+    tags[TAG_EVENT]                   = "?";
+    tags[TAG_SITE]                    = "Brelok";
     const platform::Tlocal_time today = platform::local_time();
-    char date[40];
+    char                        date[40];
     snprintf(date, sizeof date, "%d.%02d.%02d", today.year, today.month, today.day);
     tags[TAG_DATE]   = date;
     tags[TAG_ROUND]  = "?";
@@ -37,8 +37,8 @@ void Tgame::reset_game() {
 
 int Tgame::set_start_position(const char* fen) {
     reset_game();
-    start_fen              = fen;
-    board_state.game_ply   = 0;
+    start_fen            = fen;
+    board_state.game_ply = 0;
     if (!root.set_fen(fen))
         return 0;
     // Pawns on their first or last rank would move off the board.
@@ -55,7 +55,7 @@ int Tgame::set_start_position(const char* fen) {
         moves[i]      = 0;
     }
     memset(board_state.key_history, 0, sizeof board_state.key_history);
-    board_state.ply                  = 0;
+    board_state.ply                   = 0;
     board_state.key_history[game_ply] = board_state.hash_key;
     return 1;
 }

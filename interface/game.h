@@ -19,11 +19,11 @@ static_assert(MAX_GAME_PLY < GAME_RECORD_SIZE);
 
 // How a half-move came about.
 enum Torigin : int {
-    ORIGIN_BOOK          = 0,
-    ORIGIN_ENTERED       = 1, // typed by the opponent, or the move pondered on
-    ORIGIN_SEARCH        = 2,
+    ORIGIN_BOOK           = 0,
+    ORIGIN_ENTERED        = 1, // typed by the opponent, or the move pondered on
+    ORIGIN_SEARCH         = 2,
     ORIGIN_SEARCH_IN_BOOK = 3, // searched in a position the book knows without giving a move
-    ORIGIN_NONE          = 4,
+    ORIGIN_NONE           = 4,
 };
 
 enum Ttag : int { TAG_EVENT, TAG_SITE, TAG_DATE, TAG_ROUND, TAG_WHITE, TAG_BLACK, TAG_RESULT, NB_TAGS };
@@ -54,7 +54,7 @@ class Tgame {
     int undo_last_move() { return replay_to(game_ply - 1); }
     // Makes the move on the current position and records it; 0 (nothing done) once the game is
     // as long as it may grow.
-    int add_move(Move move, int origin);
+    int  add_move(Move move, int origin);
     bool is_full() const { return game_ply >= MAX_GAME_PLY; }
     // Whether the move is in the legal list of the current position.
     bool is_legal(Move move);

@@ -4,15 +4,15 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "base/config.h"
+#include "base/console.h"
 #include "board/board.h"
 #include "board/tables.h"
 #include "book/learning.h"
+#include "eval/hash_pawns.h"
 #include "eval/psqt.h"
 #include "interface/commands.h"
 #include "interface/startup.h"
-#include "base/config.h"
-#include "base/console.h"
-#include "eval/hash_pawns.h"
 #include "search/hash_table.h"
 #include "search/search.h"
 
@@ -27,7 +27,7 @@ struct Ttables_builder {
         srand(unsigned(time(nullptr)));
         start_tablebases();
         // The search reads its input through the game loop's reader.
-        search_input_reader = read_command;
+        search_input_reader    = read_command;
         search_learning_loader = load_learning;
     }
 } tables_builder;

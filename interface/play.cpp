@@ -4,13 +4,13 @@
 
 #include <cstdlib>
 
+#include "base/config.h"
+#include "base/console.h"
 #include "board/board.h"
 #include "board/boarddata.h"
 #include "board/notation.h"
 #include "book/book.h"
 #include "interface/commands.h"
-#include "base/config.h"
-#include "base/console.h"
 #include "interface/game.h"
 #include "interface/xboard_v2.h"
 #include "platform/platform.h"
@@ -127,9 +127,9 @@ void Tplay::show_position() {
 void Tplay::detect_game_end() {
     Tboarddata& root = game.root;
     // The repetition test looks back into the game only for a game search.
-    config.in_game = 1;
+    config.in_game  = 1;
     board_state.ply = 0;
-    bool over = true;
+    bool over       = true;
     if (check_repetition(root)) {
         console.print("1/2-1/2 {Draw}\n");
     } else if (root.in_check() && root.gen_legal() != GEN_MOVES) {
@@ -172,8 +172,8 @@ void Tplay::print_move_played() {
 }
 
 void Tplay::engine_turn() {
-    int origin = ORIGIN_SEARCH;
-    const int ply = game.game_ply;
+    int       origin = ORIGIN_SEARCH;
+    const int ply    = game.game_ply;
     if (config.book_on && !config.analyze_mode && config.ENABLE_BOOK
         && (ply <= 2 || game.origins[ply - 1] != ORIGIN_SEARCH)) {
         int        found = 0;

@@ -4,13 +4,13 @@
 #include <cstdlib>
 #include <string>
 
+#include "base/config.h"
+#include "base/console.h"
 #include "board/boarddata.h"
 #include "board/notation.h"
 #include "book/book.h"
 #include "book/learning.h"
 #include "interface/commands.h"
-#include "base/config.h"
-#include "base/console.h"
 #include "interface/game.h"
 #include "interface/play.h"
 #include "interface/xboard_v2.h"
@@ -45,12 +45,12 @@ void Tplay::execute() {
     switch (pending_code()) {
     case CMD_MOVE: play_entered_move(); break;
     case CMD_GO: {
-        const bool white = game.root.side_to_move() == WHITE;
-        config.computer_white = white ? 1 : 0;
-        config.computer_black = white ? 0 : 1;
+        const bool white                         = game.root.side_to_move() == WHITE;
+        config.computer_white                    = white ? 1 : 0;
+        config.computer_black                    = white ? 0 : 1;
         game.tags[white ? TAG_WHITE : TAG_BLACK] = console.program_id;
         game.tags[white ? TAG_BLACK : TAG_WHITE] = config.opponent_name;
-        config.force_mode                       = 0;
+        config.force_mode                        = 0;
         break;
     }
     case CMD_UNDO: undo(); break;
@@ -141,7 +141,7 @@ void Tplay::new_game() {
     game.tags[TAG_WHITE].clear();
     game.tags[TAG_BLACK].clear();
     search.ratings[0] = search.ratings[1] = 0;
-    config.edit_mode = 0;
+    config.edit_mode                      = 0;
     reset_state();
     if (!config.fritz_mode && !config.analyze_mode) {
         update_learning();
@@ -154,10 +154,10 @@ void Tplay::new_game() {
 }
 
 void Tplay::result() {
-    config.idle    = 1;
-    config.restart = 1;
-    const std::string text = word(1);
-    int outcome = -1;
+    config.idle               = 1;
+    config.restart            = 1;
+    const std::string text    = word(1);
+    int               outcome = -1;
     if (text.find("1/2-1/2") != std::string::npos)
         outcome = 2;
     if (text.find("1-0") != std::string::npos)
@@ -169,7 +169,7 @@ void Tplay::result() {
         return;
     }
     static const char* const RESULT_TAGS[3] = {"1-0", "0-1", "1/2-1/2"};
-    game.tags[TAG_RESULT] = RESULT_TAGS[outcome];
+    game.tags[TAG_RESULT]                   = RESULT_TAGS[outcome];
     if (game.game_ply >= TABLE_FROM_PLY) {
         print_game_table();
         update_book_after_game(outcome, board_state.key_history, game.game_ply);

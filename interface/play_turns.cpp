@@ -2,12 +2,12 @@
 // pondering on the opponent's time with its hit or miss; and the commands met in analyze mode.
 #include <cstdlib>
 
+#include "base/config.h"
+#include "base/console.h"
 #include "board/boarddata.h"
 #include "board/notation.h"
 #include "book/learning.h"
 #include "interface/commands.h"
-#include "base/config.h"
-#include "base/console.h"
 #include "interface/game.h"
 #include "interface/play.h"
 #include "search/draws.h"
@@ -16,9 +16,9 @@
 namespace {
 
 constexpr int DRAW_OFFER_AFTER_GAFFE_TYPE = 2; // OPPONENT_TYPE for which no draw is offered
-constexpr int RESIGN_FROM_PLY            = 20;
-constexpr int RESIGN_SCORE               = -500;
-constexpr int RESIGN_OPPONENT_TIME       = 6000; // centiseconds the opponent must still have
+constexpr int RESIGN_FROM_PLY             = 20;
+constexpr int RESIGN_SCORE                = -500;
+constexpr int RESIGN_OPPONENT_TIME        = 6000; // centiseconds the opponent must still have
 
 bool is_real_score(int score) { return std::abs(score) <= -SCORE_MATED; }
 
@@ -34,8 +34,13 @@ bool hopeless(int ply) {
 
 // The game as the learning reads it.
 Tplayed_game played_game() {
-    return {game.start_fen.c_str(), game.moves, game.scores, game.game_ply, game.tags[TAG_DATE].c_str(),
-            game.tags[TAG_WHITE].c_str(), game.tags[TAG_BLACK].c_str()};
+    return {game.start_fen.c_str(),
+            game.moves,
+            game.scores,
+            game.game_ply,
+            game.tags[TAG_DATE].c_str(),
+            game.tags[TAG_WHITE].c_str(),
+            game.tags[TAG_BLACK].c_str()};
 }
 
 std::string coord(Move move, Color mover) {
@@ -73,9 +78,9 @@ void Tplay::after_search(Move best, int origin) {
     const int ply = game.game_ply;
     const int s   = game.scores[ply];
     const int p   = ply >= 2 ? game.scores[ply - 2] : SCORE_NOT_COMPUTED;
-    if (config.ENABLE_DRAW_OFFER_WHEN_GAFFE && config.OPPONENT_TYPE != DRAW_OFFER_AFTER_GAFFE_TYPE
-        && ply >= 4 && s != SCORE_NOT_COMPUTED && p != SCORE_NOT_COMPUTED && p >= -31000 && p <= -50
-        && s > 0 && s - p >= 200)
+    if (config.ENABLE_DRAW_OFFER_WHEN_GAFFE && config.OPPONENT_TYPE != DRAW_OFFER_AFTER_GAFFE_TYPE && ply >= 4
+        && s != SCORE_NOT_COMPUTED && p != SCORE_NOT_COMPUTED && p >= -31000 && p <= -50 && s > 0
+        && s - p >= 200)
         console.print("computer offers a draw\n");
 
     if (config.in_game) {
@@ -103,7 +108,8 @@ bool Tplay::may_ponder() {
     // Only on the opponent's time: the engine plays the side that moves next.
     Tboarddata& root = game.root;
     const Color side = root.side_to_move();
-    if (config.force_mode || config.analyze_mode || !(side == WHITE ? config.computer_black : config.computer_white))
+    if (config.force_mode || config.analyze_mode
+        || !(side == WHITE ? config.computer_black : config.computer_white))
         return false;
     if (game.game_ply + 1 >= MAX_GAME_PLY)
         return false;

@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "interface/commands.h"
 #include "base/config.h"
 #include "base/console.h"
+#include "interface/commands.h"
 
 namespace {
 
@@ -95,9 +95,8 @@ int do_fritz(const char*) {
 }
 int do_level(const char* line) {
     // Fields keep what was read even when a form fails.
-    int        seconds   = 0;
-    int* const clock[]   = {&config.level_moves, &config.level_minutes, &seconds,
-                            &config.level_increment};
+    int        seconds = 0;
+    int* const clock[] = {&config.level_moves, &config.level_minutes, &seconds, &config.level_increment};
     if (scan_numbers(line, "level %d %d:%d %d", clock, 4) == 4) {
         config.level_minutes += seconds / 60;
         return 1;
@@ -203,8 +202,8 @@ int settings_command(const char* line) {
     if (line[0] == '\0')
         return 1;
     for (const Tsettings_entry& entry : SETTINGS_COMMANDS) {
-        const bool matches = entry.match == Tmatch::IS ? strcmp(line, entry.text) == 0
-                                                       : strstr(line, entry.text) != nullptr;
+        const bool matches =
+            entry.match == Tmatch::IS ? strcmp(line, entry.text) == 0 : strstr(line, entry.text) != nullptr;
         if (matches)
             return entry.action(line);
     }
@@ -231,8 +230,7 @@ void print_help() {
     console.print("?               : Force move\n");
     console.print("fusion s1 s2 d1 : store in 'd1' a book made with 's1' & 's2'\n");
     console.print("makebook pgn bin: make the book 'bin' from the 'pgn' file\n");
-    console.print("makesbook       : update the special book %s from %s\n", "b_style.bin",
-                  "b_style.txt");
+    console.print("makesbook       : update the special book %s from %s\n", "b_style.bin", "b_style.txt");
     console.print("test epd_filename s1 [s2]: process the file 'epd_filename' (s1: number of "
                   "seconds/position)\n");
 }

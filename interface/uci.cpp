@@ -82,8 +82,8 @@ Twords split_line(const char* line) {
 
 void uci_tell(const std::string& text) {
     // Within one message: a long echo of the input is cut.
-    constexpr size_t LONGEST = 300;
-    const std::string shown = text.size() > LONGEST ? text.substr(0, LONGEST) + "..." : text;
+    constexpr size_t  LONGEST = 300;
+    const std::string shown   = text.size() > LONGEST ? text.substr(0, LONGEST) + "..." : text;
     console.send("info string %s\n", shown.c_str());
 }
 

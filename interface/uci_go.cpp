@@ -47,9 +47,8 @@ void parse_limits(const Twords& words, Tlimits& limits) {
         long Tlimits::*field;
     };
     static const Tnumber NUMBERS[] = {
-        {"wtime", &Tlimits::wtime},         {"btime", &Tlimits::btime},
-        {"winc", &Tlimits::winc},           {"binc", &Tlimits::binc},
-        {"movestogo", &Tlimits::movestogo}, {"movetime", &Tlimits::movetime},
+        {"wtime", &Tlimits::wtime}, {"btime", &Tlimits::btime},         {"winc", &Tlimits::winc},
+        {"binc", &Tlimits::binc},   {"movestogo", &Tlimits::movestogo}, {"movetime", &Tlimits::movetime},
         {"depth", &Tlimits::depth},
     };
     for (size_t i = 1; i < words.size(); ++i) {
@@ -96,7 +95,8 @@ void show_thinking(const Tthinking_line& line) {
     int  length = snprintf(head, sizeof head, "info depth %d score ", line.depth);
     if (is_mate_score(line.score)) {
         // In moves, not plies: mate in n for the side to move at the root, -n against it.
-        const int moves = line.score > 0 ? (-SCORE_MATED - line.score + 1) / 2 : -((-SCORE_MATED + line.score) / 2);
+        const int moves =
+            line.score > 0 ? (-SCORE_MATED - line.score + 1) / 2 : -((-SCORE_MATED + line.score) / 2);
         length += snprintf(head + length, sizeof head - size_t(length), "mate %d", moves);
     } else {
         length += snprintf(head + length, sizeof head - size_t(length), "cp %d", line.score);
@@ -141,9 +141,10 @@ int poll_uci_input(int) {
             // The opponent played the move pondered on: the engine's clock runs from now.
             search.ponder_state = PONDER_HIT;
             if (search.time_target > 0) {
-                const double now      = console.now();
-                search.soft_deadline  = now + search.time_target;
-                search.panic_deadline = heard.hard_limit ? search.soft_deadline : now + 2 * search.time_target;
+                const double now     = console.now();
+                search.soft_deadline = now + search.time_target;
+                search.panic_deadline =
+                    heard.hard_limit ? search.soft_deadline : now + 2 * search.time_target;
             }
         }
     } else if (command == "quit") {
@@ -211,8 +212,9 @@ void uci_go(const Twords& words, bool position_given) {
     const long  ours  = us == WHITE ? limits.wtime : limits.btime;
     const long  inc   = us == WHITE ? limits.winc : limits.binc;
     const bool  timed = ours >= 0 && limits.movetime < 0 && !limits.infinite;
-    const bool  analysing = limits.infinite || (!timed && limits.movetime < 0 && limits.depth <= 0 && !limits.ponder);
-    heard                 = {};
+    const bool  analysing =
+        limits.infinite || (!timed && limits.movetime < 0 && limits.depth <= 0 && !limits.ponder);
+    heard = {};
 
     double seconds = 0;
     if (limits.movetime >= 0 && !limits.infinite) {
@@ -222,13 +224,13 @@ void uci_go(const Twords& words, bool position_given) {
         seconds            = seconds < 0.01 ? 0.01 : seconds;
         heard.hard_limit   = true;
     } else if (timed) {
-        const long theirs       = us == WHITE ? limits.btime : limits.wtime;
-        config.time_left        = int(ours / 10);
-        config.otim_left        = theirs >= 0 ? int(theirs / 10) : -1;
-        config.level_increment  = int(inc / 1000);
-        config.level_moves      = -1;
-        config.analyze_mode     = 0;
-        seconds                 = Tplay::time_budget(int(limits.movestogo));
+        const long theirs      = us == WHITE ? limits.btime : limits.wtime;
+        config.time_left       = int(ours / 10);
+        config.otim_left       = theirs >= 0 ? int(theirs / 10) : -1;
+        config.level_increment = int(inc / 1000);
+        config.level_moves     = -1;
+        config.analyze_mode    = 0;
+        seconds                = Tplay::time_budget(int(limits.movestogo));
     }
     const int depth = limits.depth > 0 && !limits.infinite ? int(limits.depth) : 0;
 

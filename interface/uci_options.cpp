@@ -76,14 +76,14 @@ void print_uci_options() {
 
 // "setoption name NAME [value VALUE]": names are compared without regard to case.
 void uci_setoption(const Twords& words) {
-    const auto value_at = std::find(words.begin(), words.end(), "value");
+    const auto   value_at    = std::find(words.begin(), words.end(), "value");
     const size_t value_index = size_t(value_at - words.begin());
     if (words.size() < 3 || words[1] != "name") {
         uci_tell("setoption needs a name");
         return;
     }
-    const std::string name  = lower(joined(words, 2, value_index));
-    const std::string value = joined(words, value_index + 1, words.size());
+    const std::string name      = lower(joined(words, 2, value_index));
+    const std::string value     = joined(words, value_index + 1, words.size());
     const bool        has_value = value_index < words.size();
     if (name == "clear hash") {
         hash_tables.clear();

@@ -35,9 +35,7 @@ long number_word(const char* text) {
 
 // Thinking on its own move, the engine reads input only to stop on a few commands: a ping then
 // waits until the move has gone out.
-bool thinking_on_own_move() {
-    return config.searching && config.engine_to_move && !config.analyze_mode;
-}
+bool thinking_on_own_move() { return config.searching && config.engine_to_move && !config.analyze_mode; }
 
 void announce_features(int version) {
     xboard_protocol = version;
@@ -76,7 +74,7 @@ bool would_offer_draw() {
         return false;
     const int s = game.scores[ply], p = game.scores[ply - 2];
     return s != SCORE_NOT_COMPUTED && p != SCORE_NOT_COMPUTED && p >= -31000 && p <= -50 && s > 0
-        && s - p >= 200;
+           && s - p >= 200;
 }
 
 void hint() {
@@ -138,8 +136,7 @@ bool xboard_v2_command(int& code) {
     } else if (xboard_protocol >= 2 && is(first, "draw")) {
         if (would_offer_draw())
             console.print("offer draw\n");
-    } else if (is(first, "accepted") || is(first, "rejected") || is(first, "computer")
-               || is(first, "ics")) {
+    } else if (is(first, "accepted") || is(first, "rejected") || is(first, "computer") || is(first, "ics")) {
         // Nothing to do: answers to the features, and facts the engine has no use for.
     } else {
         return false;

@@ -1,16 +1,15 @@
 // POSIX side of the platform layer (Linux and the other Unix systems).
-#include "platform/platform.h"
-
 #include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <ctime>
-
 #include <fcntl.h>
 #include <poll.h>
 #include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include "platform/platform.h"
 
 namespace platform {
 
@@ -23,8 +22,8 @@ void prepare_std_streams() {
 
 int stdin_ready() {
     pollfd entry{};
-    entry.fd     = 0;
-    entry.events = POLLIN;
+    entry.fd         = 0;
+    entry.events     = POLLIN;
     const int result = poll(&entry, 1, 0);
     if (result < 0)
         return errno == EINTR ? 0 : 1; // a failing query counts as pending: the read will tell
@@ -52,8 +51,7 @@ Tlocal_time local_time() {
     const time_t now = time(nullptr);
     tm           parts{};
     localtime_r(&now, &parts);
-    return {parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday,
-            parts.tm_hour,        parts.tm_min,     parts.tm_sec};
+    return {parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday, parts.tm_hour, parts.tm_min, parts.tm_sec};
 }
 
 std::string host_name() {
@@ -69,12 +67,12 @@ std::string program_version() { return BRELOK_VERSION; }
 int make_directory(const char* path) {
     if (mkdir(path, 0777) == 0)
         return 1;
-    struct stat info{};
+    struct stat info {};
     return errno == EEXIST && stat(path, &info) == 0 && S_ISDIR(info.st_mode) ? 1 : 0;
 }
 
 int file_is_writable(const char* path) {
-    struct stat info{};
+    struct stat info {};
     if (stat(path, &info) != 0)
         return errno == ENOENT ? 1 : 0;
     if (S_ISDIR(info.st_mode) || (info.st_mode & 0222) == 0)
@@ -84,10 +82,9 @@ int file_is_writable(const char* path) {
 
 FILE* create_temp_file_near(const char* near_path, std::string& temp_name) {
     // Same directory, so that the final rename stays on one file system.
-    const char* slash = strrchr(near_path, '/');
-    std::string pattern =
-        slash ? std::string(near_path, size_t(slash - near_path + 1)) + "." + (slash + 1)
-              : std::string(".") + near_path;
+    const char* slash   = strrchr(near_path, '/');
+    std::string pattern = slash ? std::string(near_path, size_t(slash - near_path + 1)) + "." + (slash + 1)
+                                : std::string(".") + near_path;
     pattern += ".XXXXXX";
     const int descriptor = mkstemp(pattern.data());
     if (descriptor < 0)
@@ -110,7 +107,7 @@ int sync_file(FILE* file) {
 
 int replace_file(const char* from, const char* to) {
     // mkstemp makes the file private; the settings file keeps the permissions it had.
-    struct stat info{};
+    struct stat info {};
     if (stat(to, &info) == 0)
         chmod(from, info.st_mode & 07777);
     else {
@@ -151,8 +148,7 @@ void* ticker_main(void*) {
             until.tv_nsec -= 1000000000L;
         }
         // Sleeps the period, but wakes at once when asked to stop, so quitting never waits.
-        while (!ticker.stop && pthread_cond_timedwait(&ticker.wake, &ticker.lock, &until) == 0) {
-        }
+        while (!ticker.stop && pthread_cond_timedwait(&ticker.wake, &ticker.lock, &until) == 0) {}
     }
     pthread_mutex_unlock(&ticker.lock);
     return nullptr;
@@ -168,9 +164,9 @@ int start_ticker(std::atomic<uint8_t>& tick, std::atomic<int>& period) {
     pthread_condattr_setclock(&attributes, CLOCK_MONOTONIC);
     pthread_cond_init(&ticker.wake, &attributes);
     pthread_condattr_destroy(&attributes);
-    ticker.tick   = &tick;
-    ticker.period = &period;
-    ticker.stop   = false;
+    ticker.tick    = &tick;
+    ticker.period  = &period;
+    ticker.stop    = false;
     ticker.running = pthread_create(&ticker.thread, nullptr, ticker_main, nullptr) == 0;
     return ticker.running ? 1 : 0;
 }
@@ -193,14 +189,14 @@ int signal_number(Tsignal which) { return which == SIGNAL_INTERRUPT ? SIGINT : S
 } // namespace
 
 void set_signal_handler(Tsignal which, Tsignal_handler handler) {
-    struct sigaction action{};
+    struct sigaction action {};
     action.sa_handler = handler;
     sigemptyset(&action.sa_mask);
     sigaction(signal_number(which), &action, nullptr);
 }
 
 void ignore_signal(Tsignal which) {
-    struct sigaction action{};
+    struct sigaction action {};
     action.sa_handler = SIG_IGN;
     sigemptyset(&action.sa_mask);
     sigaction(signal_number(which), &action, nullptr);

@@ -1,13 +1,11 @@
 // Windows side of the platform layer.
-#include "platform/platform.h"
-
 #include <csignal>
 #include <cstring>
-
-#include <winsock2.h>
-#include <windows.h>
-
 #include <io.h>
+#include <windows.h>
+#include <winsock2.h>
+
+#include "platform/platform.h"
 
 namespace platform {
 
@@ -48,7 +46,7 @@ bool read_some(HANDLE handle, char* buffer, long size, long& got, bool& failed) 
     for (;;) {
         DWORD count = 0;
         SetLastError(ERROR_SUCCESS);
-        const BOOL ok    = ReadFile(handle, buffer, DWORD(size), &count, nullptr);
+        const BOOL  ok    = ReadFile(handle, buffer, DWORD(size), &count, nullptr);
         const DWORD error = GetLastError();
         // Ctrl-C at a console ends the read with nothing in it; the read is simply made again.
         if (error == ERROR_OPERATION_ABORTED && count == 0)
@@ -74,8 +72,7 @@ DWORD WINAPI input_main(LPVOID) {
         const long room = INPUT_QUEUE_SIZE - input.count;
         ReleaseSRWLockExclusive(&input.lock);
 
-        if (failed || !read_some(handle, chunk, room < INPUT_READ_SIZE ? room : INPUT_READ_SIZE,
-                                 got, failed))
+        if (failed || !read_some(handle, chunk, room < INPUT_READ_SIZE ? room : INPUT_READ_SIZE, got, failed))
             break;
 
         AcquireSRWLockExclusive(&input.lock);
@@ -98,7 +95,7 @@ DWORD WINAPI input_main(LPVOID) {
 void start_input_thread() {
     if (input.started)
         return;
-    input.started = true;
+    input.started       = true;
     const HANDLE thread = CreateThread(nullptr, 0, input_main, nullptr, 0, nullptr);
     if (thread) {
         CloseHandle(thread); // never joined: it may sit in a read until the process ends
@@ -158,8 +155,8 @@ std::string host_name() {
     WSADATA data;
     if (WSAStartup(MAKEWORD(2, 0), &data) != 0)
         return "";
-    char name[256] = {};
-    const bool found = gethostname(name, 255) == 0;
+    char       name[256] = {};
+    const bool found     = gethostname(name, 255) == 0;
     WSACleanup();
     return found ? std::string(name) : std::string();
 }
@@ -175,8 +172,8 @@ std::string program_version() {
     std::string block(size, '\0');
     if (!GetFileVersionInfoA(path, 0, size, block.data()))
         return "";
-    void* value  = nullptr;
-    UINT  length = 0;
+    void* value   = nullptr;
+    UINT  length  = 0;
     char  query[] = "\\StringFileInfo\\040904b0\\FileVersion";
     if (!VerQueryValueA(block.data(), query, &value, &length) || length == 0)
         return "";
@@ -187,8 +184,7 @@ int make_directory(const char* path) {
     if (CreateDirectoryA(path, nullptr))
         return 1;
     const DWORD attributes = GetFileAttributesA(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) ? 1
-                                                                                              : 0;
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) ? 1 : 0;
 }
 
 int file_is_writable(const char* path) {
@@ -282,9 +278,7 @@ namespace {
 int signal_number(Tsignal which) { return which == SIGNAL_INTERRUPT ? SIGINT : SIGTERM; }
 } // namespace
 
-void set_signal_handler(Tsignal which, Tsignal_handler handler) {
-    signal(signal_number(which), handler);
-}
+void set_signal_handler(Tsignal which, Tsignal_handler handler) { signal(signal_number(which), handler); }
 
 void ignore_signal(Tsignal which) { signal(signal_number(which), SIG_IGN); }
 

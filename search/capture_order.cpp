@@ -21,8 +21,9 @@ int capture_score(Move m, int threshold) {
     const int    captured = exchange_value(move_captured(m));
     const int    mover    = exchange_value(board_state.board_type[from]);
     // A promotion gains the new piece and loses the pawn.
-    const int promotion = is_promotion_kind(kind) ? exchange_value(promoted_type(kind)) - exchange_value(PAWN) : 0;
-    const int gain      = captured + promotion - mover;
+    const int promotion =
+        is_promotion_kind(kind) ? exchange_value(promoted_type(kind)) - exchange_value(PAWN) : 0;
+    const int gain = captured + promotion - mover;
     if (gain >= threshold)
         return gain;
     if (captured + promotion + DELTA_MARGIN < threshold)

@@ -1,11 +1,11 @@
 // Repetitions on the search line and in the game, and the contempt rules of the draw score:
 // a draw is welcome when our clock runs low, and worth a little less than nothing against a
 // much weaker known opponent.
-#include "search/search.h"
 #include "search/draws.h"
 
-#include "eval/root_snapshot.h"
 #include "base/config.h"
+#include "eval/root_snapshot.h"
+#include "search/search.h"
 
 namespace {
 

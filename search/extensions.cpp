@@ -2,9 +2,9 @@
 // horizon. The node is the current record; its move has just been made.
 #include "search/extensions.h"
 
+#include "base/config.h"
 #include "eval/evaluate.h"
 #include "eval/root_snapshot.h"
-#include "base/config.h"
 #include "search/ordering.h"
 
 namespace {
@@ -39,9 +39,9 @@ bool pawn_of_guards(Color c, Square s) {
 
 // The material balance for `c`, pawns counted 100.
 int balance_for(Color c) {
-    const Tboard& b     = board_state;
-    const int     white = (b.nb_pawns[WHITE] - b.nb_pawns[BLACK]) * exchange_value(PAWN) + b.piece_material[WHITE]
-                    - b.piece_material[BLACK];
+    const Tboard& b = board_state;
+    const int white = (b.nb_pawns[WHITE] - b.nb_pawns[BLACK]) * exchange_value(PAWN) + b.piece_material[WHITE]
+                      - b.piece_material[BLACK];
     return c == WHITE ? white : -white;
 }
 

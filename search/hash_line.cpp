@@ -27,7 +27,7 @@ int hash_line(const Thash_slot& start, int side, Move first, Move* line, int max
     const Thash_slot* slot   = &start;
     Move              move   = first;
     while (length < max && move_kind(move) != KIND_NONE) {
-        line[length] = move;
+        line[length]       = move;
         const uint64_t key = key_of(*slot);
         if (seen_before(keys, length, key))
             return length + 1;

@@ -1,7 +1,7 @@
 // The probe of the search: does the stored result of the current position decide the node?
+#include "base/console.h"
 #include "board/board.h"
 #include "board/boarddata.h"
-#include "base/console.h"
 #include "search/hash_table.h"
 
 int put_HT_evaluation(Tboarddata& node, int alpha, int beta) {

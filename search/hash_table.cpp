@@ -5,10 +5,10 @@
 #include <cstring>
 #include <new>
 
-#include "board/board.h"
-#include "board/boarddata.h"
 #include "base/config.h"
 #include "base/console.h"
+#include "board/board.h"
+#include "board/boarddata.h"
 #include "eval/hash_pawns.h"
 
 const char* const BOUND_NAMES[5] = {"UNKNO", "NORMAL", "UPPER", "LOWER", "ERROR"};

@@ -13,11 +13,11 @@ struct Tboarddata;
 // One slot, 24 bytes; the layout is also that of the learning file's entries. The learning file
 // writes 1 into byte 1, the exact bound, so the flags byte comes second.
 struct Thash_slot {
-    uint8_t  age;      // AGE_FRESH, AGE_OLD or AGE_OLD_HIT
-    uint8_t  flags;    // the node's result flags: bound kind in bits 0-1, then the flag bits
+    uint8_t  age;   // AGE_FRESH, AGE_OLD or AGE_OLD_HIT
+    uint8_t  flags; // the node's result flags: bound kind in bits 0-1, then the flag bits
     uint8_t  unused[2];
-    int32_t  score;    // side to move's view
-    uint32_t key_low;  // both halves 0: the slot is empty
+    int32_t  score;   // side to move's view
+    uint32_t key_low; // both halves 0: the slot is empty
     uint32_t key_high;
     Move     best_move; // 0 when none
     int32_t  depth;     // remaining depth, 60 per ply
@@ -56,7 +56,7 @@ class Thashtables {
 
     // A table whose allocation failed (or of size 0) has no slots; every operation then does
     // nothing.
-    bool has_slots() const { return nb > 0 && slots != nullptr; }
+    bool    has_slots() const { return nb > 0 && slots != nullptr; }
     int32_t nb_slots() const { return has_slots() ? nb : 0; }
 
     // All n + 1 slots emptied / aged.
@@ -78,7 +78,7 @@ class Thashtables {
     int store(const Thash_slot& entry);
 
     Thash_slot& slot_at(int32_t index) { return slots[index]; }
-    int32_t index_of(uint64_t key) const { return int32_t(uint32_t(key) % uint32_t(nb)); }
+    int32_t     index_of(uint64_t key) const { return int32_t(uint32_t(key) % uint32_t(nb)); }
 
   private:
     int32_t                       nb = 0;

@@ -39,7 +39,8 @@ uint64_t key_after_move(Move move, uint64_t key, int side) {
         key ^= piece_shift(side, PAWN, from, to);
     } else if (is_castling_kind(kind)) {
         const Tcastle_squares& c = CASTLE_SQUARES[side & 1][kind - KIND_CASTLE_KING];
-        key ^= piece_shift(side, KING, c.king_from, c.king_to) ^ piece_shift(side, ROOK, c.rook_from, c.rook_to);
+        key ^=
+            piece_shift(side, KING, c.king_from, c.king_to) ^ piece_shift(side, ROOK, c.rook_from, c.rook_to);
     }
     return key;
 }

@@ -3,11 +3,11 @@
 #include <cassert>
 #include <cstring>
 
+#include "base/config.h"
+#include "base/console.h"
 #include "board/boarddata.h"
 #include "eval/evaluate.h"
 #include "eval/root_snapshot.h"
-#include "base/config.h"
-#include "base/console.h"
 #include "search/hash_table.h"
 #include "search/ordering.h"
 #include "search/report.h"
@@ -21,7 +21,8 @@ const char* const PHASE_NAMES[4] = {"OUVERTURE", "DEVELPEMT", "FINALE", "Erreur 
 template <Color C> Bitboard hanging_pieces() {
     const Tboard& b      = board_state;
     Bitboard      result = 0;
-    for (Bitboard pieces = b.pieces_bb[C] & ~(b.king_sq[C] != NO_SQUARE ? square_bb(b.king_sq[C]) : 0); pieces;) {
+    for (Bitboard pieces = b.pieces_bb[C] & ~(b.king_sq[C] != NO_SQUARE ? square_bb(b.king_sq[C]) : 0);
+         pieces;) {
         const Square s = pop_lsb(pieces);
         if (b.attacked_by<~C>(s) && !b.attacked_by<C>(s))
             result |= square_bb(s);
@@ -46,7 +47,8 @@ void Tsearch::prepare_search(Tboarddata& root, double seconds) {
     config.tick_period.store(seconds > 0 && seconds < 2.0 ? 100 : 500, std::memory_order_relaxed);
     hash_tables.prepare_for_search();
     // Right after the clearing, so the learned positions survive it; not for the shortest moves.
-    if (search_learning_loader && config.ENABLE_LEARN_BIN && config.in_game && (seconds == 0 || seconds >= 0.5))
+    if (search_learning_loader && config.ENABLE_LEARN_BIN && config.in_game
+        && (seconds == 0 || seconds >= 0.5))
         search_learning_loader();
     compute_hanging_pieces();
     clear_ordering_tables();
@@ -61,10 +63,10 @@ void Tsearch::prepare_search(Tboarddata& root, double seconds) {
     panic           = 0;
     for (int d = 0; d < MAX_ITERATIONS; ++d) {
         iteration_start[d] = iteration_end[d] = last_change[d] = -1.0;
-        iteration_best[d]  = 0;
-        iteration_score[d] = SCORE_NOT_COMPUTED;
-        iteration_bound[d] = SCORE_NOT_COMPUTED;
-        iteration_nodes[d] = 0;
+        iteration_best[d]                                      = 0;
+        iteration_score[d]                                     = SCORE_NOT_COMPUTED;
+        iteration_bound[d]                                     = SCORE_NOT_COMPUTED;
+        iteration_nodes[d]                                     = 0;
     }
     // Snapshot of the root, current pawn entry forgotten, phase, piece-square tables, base score.
     prepare_evaluation(root);
@@ -80,10 +82,10 @@ void Tsearch::prepare_search(Tboarddata& root, double seconds) {
 }
 
 bool Tsearch::evaluate_position(Tboarddata& record) {
-    Tboard& b       = board_state;
-    nb_root_moves   = 0;
-    config.in_game  = 0;
-    pondering       = 0;
+    Tboard& b        = board_state;
+    nb_root_moves    = 0;
+    config.in_game   = 0;
+    pondering        = 0;
     config.searching = 1;
     b.game_ply       = 0;
     b.key_history[0] = b.hash_key;

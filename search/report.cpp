@@ -4,11 +4,11 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "base/config.h"
+#include "base/console.h"
 #include "board/boarddata.h"
 #include "board/notation.h"
 #include "eval/evaluate.h"
-#include "base/config.h"
-#include "base/console.h"
 #include "search/hash_table.h"
 #include "search/search.h"
 #include "tablebases/probe.h"
@@ -17,7 +17,7 @@ Tthinking_hook thinking_hook = nullptr;
 
 namespace {
 
-const char* const PHASE_NAMES[4]  = {"OUVERTURE", "DEVELPEMT", "FINALE", "Erreur !!"};
+const char* const PHASE_NAMES[4]   = {"OUVERTURE", "DEVELPEMT", "FINALE", "Erreur !!"};
 const char* const BOUND_MARKERS[4] = {" ?", ". ", "<=", ">="};
 
 constexpr size_t SPLIT_WIDTH  = 80;
@@ -103,8 +103,8 @@ std::string score_text(int score, bool final_line) {
 
 std::string pv_text(Move best_move) {
     Move        line[MAX_PLY];
-    const int   length = hash_line_from_position(board_state.hash_key, search.records[0].side_to_move(), best_move,
-                                                 line, MAX_PLY);
+    const int   length = hash_line_from_position(board_state.hash_key, search.records[0].side_to_move(),
+                                                 best_move, line, MAX_PLY);
     std::string text;
     for (int i = 0; i < length; ++i) {
         char move_text[16];
@@ -119,9 +119,9 @@ std::string pv_text(Move best_move) {
 void print_pv(Move best_move, const char* prefix) {
     if (search.iteration_depth < config.noise)
         return;
-    const Troot_move* entry = search.find_root_move(best_move);
-    const int         score = entry ? entry->score : SCORE_NOT_COMPUTED;
-    const int         flags = entry ? entry->flags : 0;
+    const Troot_move* entry      = search.find_root_move(best_move);
+    const int         score      = entry ? entry->score : SCORE_NOT_COMPUTED;
+    const int         flags      = entry ? entry->flags : 0;
     const bool        final_line = std::strcmp(prefix, "->") == 0;
     if (thinking_hook) {
         // One line per iteration: its final one, with the best move the search settled on.
@@ -172,8 +172,8 @@ void print_fail_high(Move m) {
     }
     char move_text[16];
     move_to_short(m, move_text, config.fritz_mode != 0);
-    console.print("%2d%c%c %s  %3.0lf  %7ld  %s!?\n", search.iteration_depth, ':', ')', "  +++", search.elapsed(),
-                  long(search.total_nodes()), move_text);
+    console.print("%2d%c%c %s  %3.0lf  %7ld  %s!?\n", search.iteration_depth, ':', ')', "  +++",
+                  search.elapsed(), long(search.total_nodes()), move_text);
 }
 
 void print_k_best() {
@@ -208,7 +208,9 @@ void print_statistics() {
     std::snprintf(ratio, sizeof ratio, " (%d/%d)", int(hash_stats.hits), int(hash_stats.probes));
     line += ratio;
     line += ", HT Refut:" + percentage(double(hash_stats.refutations), double(hash_stats.probes));
-    line += ", HP Hit:" + percentage(double(eval_stats.pawn_probes - eval_stats.pawn_evals), double(eval_stats.pawn_probes));
+    line +=
+        ", HP Hit:"
+        + percentage(double(eval_stats.pawn_probes - eval_stats.pawn_evals), double(eval_stats.pawn_probes));
     // The king-safety terms keep no hash of their own, so there is never an ", HK Hit:" part.
     if (tablebase_stats.probes) {
         std::snprintf(ratio, sizeof ratio, ", TB: %d", int(tablebase_stats.hits));
@@ -222,8 +224,9 @@ void print_statistics() {
 }
 
 void print_search_state(const Tboarddata& record) {
-    console.print("Trait :%s, profondeur:%d, Phase:%s, prof2reach:%d\n", record.side == WHITE ? "white" : "black",
-                  board_state.ply, PHASE_NAMES[search.global_phase & 3], search.iteration_depth);
+    console.print("Trait :%s, profondeur:%d, Phase:%s, prof2reach:%d\n",
+                  record.side == WHITE ? "white" : "black", board_state.ply,
+                  PHASE_NAMES[search.global_phase & 3], search.iteration_depth);
     console.print("quiescence search:%s\n", record.depth < -5999 ? "TRUE" : "FALSE");
     console.print("possibilites de ROQUE : ");
     static const char* const RIGHTS[4] = {"O-O BLANC, ", "O-O-O BLANC, ", "O-O NOIR, ", "O-O-O NOIR"};

@@ -8,11 +8,11 @@
 
 struct Tboarddata;
 
-void print_pv(Move best_move, const char* prefix);
-void print_fail_high(Move m);
-void print_k_best();
-void print_statistics();
-void print_search_state(const Tboarddata& record);
+void        print_pv(Move best_move, const char* prefix);
+void        print_fail_high(Move m);
+void        print_k_best();
+void        print_statistics();
+void        print_search_state(const Tboarddata& record);
 std::string mate_text(int score);
 std::string pv_text(Move best_move);
 // The score as the thinking line shows it ("  123", "Mat03", "-Mat00"); empty when it shows none.

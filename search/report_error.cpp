@@ -1,8 +1,8 @@
 // An internal error: the message, then the position and the line that led to it.
+#include "base/console.h"
 #include "board/board.h"
 #include "board/boarddata.h"
 #include "board/notation.h"
-#include "base/console.h"
 #include "search/report.h"
 
 void Tconsole::report_error(const char* format, ...) {

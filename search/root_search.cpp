@@ -5,10 +5,10 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "board/boarddata.h"
-#include "eval/evaluate.h"
 #include "base/config.h"
 #include "base/console.h"
+#include "board/boarddata.h"
+#include "eval/evaluate.h"
 #include "search/draws.h"
 #include "search/hash_table.h"
 #include "search/report.h"
@@ -63,9 +63,9 @@ void Tsearch::run_root_moves(Tboarddata& root, int& alpha, int beta, int& best, 
     Tboarddata& child = records[1];
     const int   d     = iteration_depth;
     for (int i = 1; i <= nb_root_moves; ++i) {
-        root_moves_left  = nb_root_moves - i;
-        const Move m     = root_moves[i - 1].move;
-        bool       skip  = false;
+        root_moves_left = nb_root_moves - i;
+        const Move m    = root_moves[i - 1].move;
+        bool       skip = false;
         for (int k = 0; k < nb_excluded; ++k)
             skip |= excluded_moves[k] == m;
         if (skip)
@@ -73,8 +73,8 @@ void Tsearch::run_root_moves(Tboarddata& root, int& alpha, int beta, int& best, 
 
         const int serial_before = node_serial;
         child.make_child(m, &root, true);
-        const int k_best       = config.in_game ? 1 : config.K_BEST_MODE;
-        bool      re_searched  = false;
+        const int k_best      = config.in_game ? 1 : config.K_BEST_MODE;
+        bool      re_searched = false;
         if (i > k_best && config.USE_PVS_SEARCH && beta - alpha > 1 && root.depth > ONE_PLY) {
             const int saved_depth = child.depth;
             search_node(child, negate_bound(alpha + 1), negate_bound(alpha));
@@ -85,7 +85,7 @@ void Tsearch::run_root_moves(Tboarddata& root, int& alpha, int beta, int& best, 
             }
             const int s = negate_score(result_score(child));
             if (s > alpha && !abort_flag) {
-                re_searched = true;
+                re_searched    = true;
                 last_change[d] = console.now();
                 print_fail_high(m);
                 child.reset();
@@ -131,18 +131,20 @@ void Tsearch::run_root_moves(Tboarddata& root, int& alpha, int beta, int& best, 
             sort_root_moves();
             if (!re_searched)
                 last_change[d] = console.now();
-            if (root.depth >= ONE_PLY && std::abs(result_score(root)) != SCORE_INFINITE && hash_tables.has_slots()) {
+            if (root.depth >= ONE_PLY && std::abs(result_score(root)) != SCORE_INFINITE
+                && hash_tables.has_slots()) {
                 hash_tables.fill(root, result);
                 hash_tables.store();
             }
             print_pv(result, "");
             const bool   waiting_ponder = pondering && ponder_state != PONDER_HIT;
             const double since_start    = console.now() - iteration_start[1];
-            if (!panic && config.in_game && d >= 2 && i == 1 && !abort_flag && s + PANIC_DROP < iteration_score[d - 1]) {
+            if (!panic && config.in_game && d >= 2 && i == 1 && !abort_flag
+                && s + PANIC_DROP < iteration_score[d - 1]) {
                 panic = 1;
                 if (d >= config.noise && !waiting_ponder && since_start >= 1.0)
-                    console.print("Arghh!, using my panic time (%.1lf s instead of %.1lf s)\n", 2 * time_target,
-                                  time_target);
+                    console.print("Arghh!, using my panic time (%.1lf s instead of %.1lf s)\n",
+                                  2 * time_target, time_target);
             }
             if (panic && s + PANIC_DROP >= iteration_score[d - 1]) {
                 panic = 0;

@@ -80,8 +80,8 @@ class Tsearch {
 
     int64_t node_counter = 0; // calls of search_node in the running iteration
 
-    Bitboard hanging[2] = {0, 0}; // pieces of each side attacked and undefended at the root
-    int      global_phase = 0;    // phase of the root position
+    Bitboard hanging[2]   = {0, 0}; // pieces of each side attacked and undefended at the root
+    int      global_phase = 0;      // phase of the root position
 
     Move think(Tboarddata& root, int in_game, int pondering_search, int max_depth, double seconds,
                int stable_limit, const Move* expected, int nb_expected);
@@ -89,12 +89,12 @@ class Tsearch {
 
     void prepare_search(Tboarddata& root, double seconds);
     Move root_search(Tboarddata& root, int alpha, int beta);
-    int search_node(Tboarddata& node, int alpha, int beta);
+    int  search_node(Tboarddata& node, int alpha, int beta);
     bool evaluate_position(Tboarddata& record);
 
     // Elapsed seconds since iteration 1 started (to now while searching).
-    double elapsed() const;
-    int64_t total_nodes() const;
+    double      elapsed() const;
+    int64_t     total_nodes() const;
     Troot_move* find_root_move(Move m);
 
   private:

@@ -3,10 +3,10 @@
 // reason is beside it.
 #include <cstdlib>
 
+#include "base/config.h"
 #include "board/boarddata.h"
 #include "board/movegen.h"
 #include "eval/evaluate.h"
-#include "base/config.h"
 #include "search/draws.h"
 #include "search/extensions.h"
 #include "search/hash_table.h"
@@ -24,7 +24,7 @@ constexpr int FUTILITY_MARGIN     = 211;
 constexpr int BIG_FUTILITY_MARGIN = 351;
 constexpr int MOINS1_MARGIN       = 100;
 // Forward pruning is reserved for sides that still have more than a minor piece.
-constexpr int PRUNING_MATERIAL    = 325;
+constexpr int PRUNING_MATERIAL = 325;
 
 bool made_by_null_move(const Tboarddata& node) { return move_kind(node.move) == KIND_NULL; }
 
@@ -49,7 +49,7 @@ bool futility_fires(const Tboarddata& node, int beta) {
         && material > PRUNING_MATERIAL)
         return true;
     return config.USE_BIG_FUTILITY_SUPERIEUR && margin >= BIG_FUTILITY_MARGIN && node.depth < 3 * ONE_PLY
-        && material > PRUNING_MATERIAL;
+           && material > PRUNING_MATERIAL;
 }
 
 bool legal_move(const Tboarddata& node, Move m) {
@@ -76,7 +76,8 @@ int Tsearch::search_node(Tboarddata& node, int alpha, int beta) {
 
     // 3. Tablebases: exact values near the end of the game.
     if (popcount(b.occupied()) <= 5 && node.depth > QUIESCENCE_DEPTH && probe(node)) {
-        if (node.depth < ONE_PLY || std::abs(result_score(node)) == SCORE_INFINITE || !hash_tables.has_slots())
+        if (node.depth < ONE_PLY || std::abs(result_score(node)) == SCORE_INFINITE
+            || !hash_tables.has_slots())
             return 1;
         store_in_table(node, 0);
         return 1;
@@ -140,7 +141,8 @@ int Tsearch::search_node(Tboarddata& node, int alpha, int beta) {
     }
 
     // 13. Internal iterative deepening: a shallow search finds a move to try first.
-    if (config.USE_INTERNAL_ITERATIVE_DEEPENING && node.depth >= 3 * ONE_PLY && move_kind(node.hash_move) == 0) {
+    if (config.USE_INTERNAL_ITERATIVE_DEEPENING && node.depth >= 3 * ONE_PLY
+        && move_kind(node.hash_move) == 0) {
         const int saved_depth = node.depth;
         node.depth            = depth_before - 2 * ONE_PLY;
         search_node(node, alpha, beta);
@@ -153,8 +155,8 @@ int Tsearch::search_node(Tboarddata& node, int alpha, int beta) {
     // 14. Null move: if passing still holds beta, so would a real move.
     const Color us = node.side_to_move();
     if (config.USE_NULL_MOVE && node.depth > QUIESCENCE_DEPTH && node.depth >= 2 * ONE_PLY && !node.in_check()
-        && !(made_by_null_move(node) && node.parent && made_by_null_move(*node.parent)) && beta != SCORE_INFINITE
-        && b.piece_material[WHITE] && b.piece_material[BLACK]
+        && !(made_by_null_move(node) && node.parent && made_by_null_move(*node.parent))
+        && beta != SCORE_INFINITE && b.piece_material[WHITE] && b.piece_material[BLACK]
         && !(global_phase == 2 && b.piece_material[us] <= PRUNING_MATERIAL && node.depth > 4 * ONE_PLY)) {
         Tboarddata& child = records[b.ply + 1];
         child.make_child(NULL_MOVE, &node, true);
@@ -217,14 +219,14 @@ int Tsearch::search_node(Tboarddata& node, int alpha, int beta) {
     }
 
     // 17. Move loop.
-    const bool legal_known = node.legal_done;
-    int        ordered     = full_width ? 0 : count;
-    int        stage       = 0;
-    int        searched    = 0;
-    int        stopped_at  = count;
-    int        best_child  = 0;
-    Move       best_move   = 0;
-    Tboarddata& child      = records[b.ply + 1];
+    const bool  legal_known = node.legal_done;
+    int         ordered     = full_width ? 0 : count;
+    int         stage       = 0;
+    int         searched    = 0;
+    int         stopped_at  = count;
+    int         best_child  = 0;
+    Move        best_move   = 0;
+    Tboarddata& child       = records[b.ply + 1];
     for (int i = 1; i <= count; ++i) {
         if (i > ordered)
             stage = pick_next_moves(node, ordered, stage, count);

@@ -1,10 +1,10 @@
 // The think driver: iterative deepening with its stop rules, and the poll that watches the
 // clock and the input once per tick of the ticker thread.
-#include "board/boarddata.h"
-#include "eval/evaluate.h"
 #include "base/command_codes.h"
 #include "base/config.h"
 #include "base/console.h"
+#include "board/boarddata.h"
+#include "eval/evaluate.h"
 #include "search/hash_table.h"
 #include "search/report.h"
 #include "search/score.h"
@@ -24,11 +24,11 @@ bool stops_any_search(int code) {
 }
 bool stops_analysis_or_ponder(int code) {
     return code == CMD_GO || code == CMD_UNDO || code == CMD_EDIT || code == CMD_REMOVE || code == CMD_NEW
-        || code == CMD_TEST || code == CMD_SPEED;
+           || code == CMD_TEST || code == CMD_SPEED;
 }
 bool is_console_tool(int code) {
     return code == CMD_FUSION || code == CMD_MAKEBOOK || code == CMD_FILTRE || code == CMD_FILTREBIN
-        || code == CMD_BADEVAL || code == CMD_STAT;
+           || code == CMD_BADEVAL || code == CMD_STAT;
 }
 
 } // namespace
@@ -36,7 +36,8 @@ bool is_console_tool(int code) {
 double Tsearch::elapsed() const {
     if (iteration_start[1] < 0)
         return 0;
-    const double end = config.searching ? console.now() : iteration_end[last_iteration > 0 ? last_iteration : 1];
+    const double end =
+        config.searching ? console.now() : iteration_end[last_iteration > 0 ? last_iteration : 1];
     return end > iteration_start[1] ? end - iteration_start[1] : 0;
 }
 
@@ -102,11 +103,11 @@ bool Tsearch::poll_search() {
 
 Move Tsearch::think(Tboarddata& root, int in_game, int pondering_search, int max_depth, double seconds,
                     int stable_limit, const Move* expected, int nb_expected) {
-    Tboard& b       = board_state;
-    nb_root_moves   = 0;
-    config.in_game  = in_game;
+    Tboard& b        = board_state;
+    nb_root_moves    = 0;
+    config.in_game   = in_game;
     config.searching = 1;
-    pondering       = pondering_search;
+    pondering        = pondering_search;
     if (!in_game) {
         b.game_ply       = 0;
         b.key_history[0] = b.hash_key;
@@ -187,8 +188,9 @@ Move Tsearch::think(Tboarddata& root, int in_game, int pondering_search, int max
             past_the_limit = false;
             break;
         }
-        if (seconds != 0 && !pondering && in_game && console.now() - iteration_start[1] >= EASY_MOVE_SHARE * seconds
-            && move && move_kind(move) != KIND_NULL) {
+        if (seconds != 0 && !pondering && in_game
+            && console.now() - iteration_start[1] >= EASY_MOVE_SHARE * seconds && move
+            && move_kind(move) != KIND_NULL) {
             const Color root_side = top.side_to_move();
             Bitboard    own       = hanging[root_side];
             // Castlings carry no from-square.
@@ -240,7 +242,7 @@ Move Tsearch::think(Tboarddata& root, int in_game, int pondering_search, int max
 
     predicted_reply = 0;
     if (best) {
-        Move line[MAX_PLY];
+        Move      line[MAX_PLY];
         const int length = hash_line_from_position(b.hash_key, root.side_to_move(), best, line, MAX_PLY);
         if (length >= 2)
             predicted_reply = line[1];

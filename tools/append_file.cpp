@@ -11,8 +11,10 @@ int append_to_file(const char* file_name, const void* data, int text_mode, int l
     FILE* file = std::fopen(file_name, text_mode ? "a" : "ab");
     if (file == nullptr)
         return 0;
-    const size_t size = data == nullptr ? 0 : length > 0 ? size_t(length) : std::strlen(static_cast<const char*>(data));
-    bool ok = std::fwrite(data == nullptr ? "" : data, 1, size, file) == size;
+    const size_t size = data == nullptr ? 0
+                        : length > 0    ? size_t(length)
+                                        : std::strlen(static_cast<const char*>(data));
+    bool         ok   = std::fwrite(data == nullptr ? "" : data, 1, size, file) == size;
     if (text_mode)
         ok = std::fputc('\n', file) != EOF && ok;
     ok = std::fclose(file) == 0 && ok;

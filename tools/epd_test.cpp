@@ -1,21 +1,21 @@
 // The EPD test-suite runner: every position of the file is searched, the chosen move is judged
 // against the line's "bm" list, and the scores go to the console, a numbered result file next to
 // the suite, and the cumulative tests.log.
-#include <cstdarg>
 #include <climits>
+#include <cstdarg>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
+#include "base/console.h"
 #include "board/boarddata.h"
 #include "board/notation.h"
-#include "base/console.h"
+#include "board/san_move.h"
 #include "search/report.h"
 #include "search/search.h"
 #include "tools/date_text.h"
-#include "board/san_move.h"
 #include "tools/text_lines.h"
 #include "tools/tools.h"
 
@@ -41,15 +41,15 @@ bool file_readable(const std::string& name) {
 std::string result_file_name(const char* file_name) {
     if (std::strcmp(file_name, DIAG_SUITE) == 0)
         return "EPD2DIAG.001";
-    std::string       stem = file_name;
-    const size_t      slash = stem.find_last_of("/\\");
-    size_t            base  = slash == std::string::npos ? 0 : slash + 1;
+    std::string  stem  = file_name;
+    const size_t slash = stem.find_last_of("/\\");
+    size_t       base  = slash == std::string::npos ? 0 : slash + 1;
     while (base < stem.size() && stem[base] == '.')
         ++base; // a hidden file's leading dot is part of its name
     const size_t dot = stem.find('.', base);
     if (dot != std::string::npos)
         stem.resize(dot);
-    char number[16];
+    char        number[16];
     std::string name;
     for (int n = 1; n <= MAX_RESULT_FILES; ++n) {
         std::snprintf(number, sizeof number, ".%03d", n);
@@ -160,16 +160,19 @@ void write_result_line(const std::string& result_name, const Tboarddata& root, i
                        bool solved, const std::string& expected_text) {
     const std::string mate  = mate_text(root_score(root));
     const int         nodes = clamp_to_int(search.total_nodes());
-    const double      total = since_start(search.iteration_end[search.last_iteration > 0 ? search.last_iteration : 1]);
+    const double      total =
+        since_start(search.iteration_end[search.last_iteration > 0 ? search.last_iteration : 1]);
     if (solved) {
         const int from = first_stable_iteration(chosen);
-        append_result_line(result_name, formatted("found %2d: %5s %s at ply %2d in %2.1lf s (%d eval in %2.1lf s)\n",
-                                                  number, move_text(chosen).c_str(), mate.c_str(), from,
-                                                  since_start(search.last_change[from]), nodes, total));
+        append_result_line(result_name,
+                           formatted("found %2d: %5s %s at ply %2d in %2.1lf s (%d eval in %2.1lf s)\n",
+                                     number, move_text(chosen).c_str(), mate.c_str(), from,
+                                     since_start(search.last_change[from]), nodes, total));
     } else {
-        append_result_line(result_name, formatted("not found %d: choose %5s %s instead of %5s (%d eval in %2.1lf s)\n",
-                                                  number, move_text(chosen).c_str(), mate.c_str(),
-                                                  expected_text.c_str(), nodes, total));
+        append_result_line(result_name,
+                           formatted("not found %d: choose %5s %s instead of %5s (%d eval in %2.1lf s)\n",
+                                     number, move_text(chosen).c_str(), mate.c_str(), expected_text.c_str(),
+                                     nodes, total));
     }
 }
 
@@ -219,7 +222,7 @@ int run_epd_test(const char* file_name, int depth, double seconds, int stable) {
             console.print("Looking for %s\n", expected_text.c_str());
 
         const Move chosen = search.think(root, 0, 0, depth, seconds, stable, expected, nb_expected);
-        bool solved = false;
+        bool       solved = false;
         for (int k = 0; k < nb_expected; ++k)
             solved |= expected[k] == chosen;
         if (solved) {
@@ -231,8 +234,8 @@ int run_epd_test(const char* file_name, int depth, double seconds, int stable) {
             }
         }
 
-        summary = formatted("\"%s\", %s, %2d/%d solved, Time:%.0lfs, Consec:%d\n", file_name, date_text().c_str(),
-                            nb_solved, nb_positions, seconds, stable);
+        summary = formatted("\"%s\", %s, %2d/%d solved, Time:%.0lfs, Consec:%d\n", file_name,
+                            date_text().c_str(), nb_solved, nb_positions, seconds, stable);
         console.print("%s", summary.c_str());
 
         write_result_line(result_name, root, nb_positions, chosen, solved, expected_text);

@@ -5,10 +5,10 @@
 #include <cstring>
 #include <string>
 
+#include "base/console.h"
 #include "board/boarddata.h"
 #include "board/notation.h"
 #include "eval/pawn_structure.h"
-#include "base/console.h"
 #include "search/search.h"
 #include "tools/text_lines.h"
 #include "tools/tools.h"
@@ -40,8 +40,8 @@ bool read_integer(const char* p, int& value) {
 
 // The first "name>=", "name<=" and "name==" of the line; false when none of them is there.
 bool read_range(const char* line, const char* name, int& lower, int& upper) {
-    lower = NO_LOWER;
-    upper = NO_UPPER;
+    lower              = NO_LOWER;
+    upper              = NO_UPPER;
     bool        tested = false;
     std::string key;
     int         value = 0;
@@ -87,7 +87,8 @@ bool predicate_value(int which, Square s) {
     }
 }
 
-constexpr const char* PREDICATE_NAMES[4] = {"is_outside_pawn", "is_weak_square", "is_passed_pawn", "is_weak_pawn"};
+constexpr const char* PREDICATE_NAMES[4] = {"is_outside_pawn", "is_weak_square", "is_passed_pawn",
+                                            "is_weak_pawn"};
 
 // Prints the failure and adds it to the log; a log that cannot be written does not hide it.
 void report_failure(const std::string& text) {
@@ -118,8 +119,8 @@ int check_position(const char* line, const Tboarddata& record) {
             continue;
         ++failures;
         char text[64];
-        std::snprintf(text, sizeof text, "KO, %c%s(%s) is WRONG\n", negated ? '!' : ' ', PREDICATE_NAMES[which],
-                      SQUARE_NAMES[s]);
+        std::snprintf(text, sizeof text, "KO, %c%s(%s) is WRONG\n", negated ? '!' : ' ',
+                      PREDICATE_NAMES[which], SQUARE_NAMES[s]);
         report_failure(std::string(line) + "\n" + text);
     }
     return failures;

@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "base/console.h"
 #include "board/boarddata.h"
 #include "board/notation.h"
-#include "base/console.h"
 #include "search/search.h"
 #include "tools/benchmark_positions.h"
 #include "tools/date_text.h"
@@ -64,7 +64,8 @@ void speed_stat(int depth) {
             nodes = search.total_nodes();
             nps   = nodes_per_second(nodes, search.elapsed());
         }
-        console.print("Position #%d/%d : %d nps (%d coups)\n", i, NB_STAT_POSITIONS, nps, clamp_to_int(nodes));
+        console.print("Position #%d/%d : %d nps (%d coups)\n", i, NB_STAT_POSITIONS, nps,
+                      clamp_to_int(nodes));
         nps_sum += nps;
         nodes_sum += nodes;
     }

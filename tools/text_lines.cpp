@@ -3,10 +3,10 @@
 #include "tools/text_lines.h"
 
 int read_text_line(FILE* file, char* out, int size) {
-    int  length   = 0;
-    bool any      = false;
-    bool ended    = false; // a NUL byte was seen: the rest of the line is not text
-    int  c        = 0;
+    int  length = 0;
+    bool any    = false;
+    bool ended  = false; // a NUL byte was seen: the rest of the line is not text
+    int  c      = 0;
     while ((c = std::fgetc(file)) != EOF) {
         any = true;
         if (c == '\n')

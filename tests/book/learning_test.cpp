@@ -22,8 +22,8 @@ const std::string TIME  = "time 100000\notim 100000\n"; // long enough for the l
 std::string today() {
     const std::time_t now = std::time(nullptr);
     const std::tm*    t   = std::localtime(&now);
-    return std::to_string(t->tm_year + 1900) + "." + (t->tm_mon < 9 ? "0" : "") + std::to_string(t->tm_mon + 1)
-           + "." + (t->tm_mday < 10 ? "0" : "") + std::to_string(t->tm_mday);
+    return std::to_string(t->tm_year + 1900) + "." + (t->tm_mon < 9 ? "0" : "")
+           + std::to_string(t->tm_mon + 1) + "." + (t->tm_mday < 10 ? "0" : "") + std::to_string(t->tm_mday);
 }
 
 // The engine announces what it learned before it writes the file down.
@@ -38,8 +38,8 @@ std::string le32(uint32_t v) {
 }
 // A b_learn.bin entry as the table reads it: fresh, exact, no move.
 std::string learned(uint64_t key, int score, int depth) {
-    return std::string("\0\1\0\0", 4) + le32(uint32_t(score)) + le32(uint32_t(key)) + le32(uint32_t(key >> 32))
-           + le32(0) + le32(uint32_t(depth));
+    return std::string("\0\1\0\0", 4) + le32(uint32_t(score)) + le32(uint32_t(key))
+           + le32(uint32_t(key >> 32)) + le32(0) + le32(uint32_t(depth));
 }
 
 // The short algebraic form of the last coordinate move, played after the others.
@@ -56,8 +56,8 @@ std::string short_form(const std::vector<std::string>& moves) {
     return text;
 }
 
-std::vector<std::string> interleaved(const std::vector<std::string>& white, const std::vector<std::string>& black,
-                                     size_t plies) {
+std::vector<std::string> interleaved(const std::vector<std::string>& white,
+                                     const std::vector<std::string>& black, size_t plies) {
     std::vector<std::string> all;
     for (size_t i = 0; all.size() < plies; ++i) {
         all.push_back(white[i]);
@@ -91,7 +91,8 @@ TEST(Learning, BlunderIsWrittenLearnedAtNewAndAvoidedNextTime) {
     s.send("new\n");
     ASSERT_TRUE(s.expect("Updating position learning. . .\n  Done : 1 positions found in b_learn.epd\n"
                          "Updating style book. . .\n"));
-    EXPECT_EQ(read_file(s.dir.file("b_learn.bin")), learned(key_after(interleaved(white, black, 21)), -191, 240));
+    EXPECT_EQ(read_file(s.dir.file("b_learn.bin")),
+              learned(key_after(interleaved(white, black, 21)), -191, 240));
     for (const std::string& name : list_dir(s.dir.path()))
         EXPECT_EQ(name.find("b_learn.bin."), std::string::npos) << name;
 
@@ -125,7 +126,8 @@ TEST(Learning, BlunderIsWrittenLearnedAtNewAndAvoidedNextTime) {
 
 TEST(Learning, BadBookExitIsWrittenAndMarksTheMoveInTheStyleBook) {
     Tgame_session s;
-    write_file(s.dir.file("b_book.bin"), book_bytes({book_record(key_after({"e2e4", "f7f5"}), MARK_BRILLIANT, {})}));
+    write_file(s.dir.file("b_book.bin"),
+               book_bytes({book_record(key_after({"e2e4", "f7f5"}), MARK_BRILLIANT, {})}));
     s.send("xboard\neasy\nmax_sd 5\nnew\n" + TIME + "e2e4\n");
     ASSERT_TRUE(s.expect("f5!!\n\n1. ... f7f5\n"));
     s.send(TIME + "e4f5\n");
@@ -135,15 +137,16 @@ TEST(Learning, BadBookExitIsWrittenAndMarksTheMoveInTheStyleBook) {
     const size_t      eval  = text.find("eval:") + 5;
     const int         score = std::atoi(text.c_str() + eval);
     EXPECT_LT(score, -35);
-    EXPECT_EQ(text, "1. e4 f5?!\n; id exf5! (" + short_form({"e2e4", "f7f5", "e4f5", reply}) + "), eval:"
-                        + std::to_string(score) + ", depth:5, date:" + today() + ", ''-''\n");
+    EXPECT_EQ(text, "1. e4 f5?!\n; id exf5! (" + short_form({"e2e4", "f7f5", "e4f5", reply})
+                        + "), eval:" + std::to_string(score) + ", depth:5, date:" + today() + ", ''-''\n");
 
     // The style book holds the line as a drawn game with f5 marked "?!": the book plays it no more.
     s.send("new\n");
     ASSERT_TRUE(s.expect("Updating style book. . .\n  Done : 1 lines found in b_style.txt\n"
                          "=> Writing positions on disk\n\n"));
     EXPECT_EQ(dump(read_file(s.dir.file("b_style.bin"))),
-              dump(book_bytes({book_record(key_after({}), 0, {0, 0, 1}), book_record(key_after({"e2e4"}), 0, {0, 0, 1}),
+              dump(book_bytes({book_record(key_after({}), 0, {0, 0, 1}),
+                               book_record(key_after({"e2e4"}), 0, {0, 0, 1}),
                                book_record(key_after({"e2e4", "f7f5"}), MARK_DUBIOUS, {0, 0, 1})})));
     s.send(TIME + "e2e4\n");
     const size_t from = s.mark;
@@ -164,7 +167,8 @@ TEST(Learning, StyleLineExcludesTheMoveAndCommentsNeverReachTheStyleBook) {
     write_file(s.dir.file("b_style.txt"), "; my style\r\n1. e4?!\r\n; 1. d4??\r\n");
     s.send("new\ngo\n");
     ASSERT_TRUE(s.expect("  Done : 1 lines found in b_style.txt\n"));
-    ASSERT_TRUE(s.expect("\nd4 91% (10 games) scoring 100%" + std::string(29, ' ') + " => 100 Pts\n\n1. ... d2d4\n"))
+    ASSERT_TRUE(
+        s.expect("\nd4 91% (10 games) scoring 100%" + std::string(29, ' ') + " => 100 Pts\n\n1. ... d2d4\n"))
         << s.rest();
     EXPECT_EQ(dump(read_file(s.dir.file("b_style.bin"))),
               dump(book_bytes({book_record(key_after({}), 0, {0, 0, 1}),
@@ -174,10 +178,11 @@ TEST(Learning, StyleLineExcludesTheMoveAndCommentsNeverReachTheStyleBook) {
 }
 
 TEST(Learning, DamagedOrMissingFilesAreSkippedAndNeverCostThePreviousFiles) {
-    const std::string tail = ", date:2024.01.01, 'a'-'b'";
+    const std::string tail       = ", date:2024.01.01, 'a'-'b'";
     const std::string good_start = START + "  bm e4? ; id e5! (Nf3), eval:10->-50, depth:5" + tail;
     const std::string after_e4e5 = "rnbqkbnr/pppp1ppp/8/4p3/4P3/8/PPPP1PPP/RNBQKBNR w KQkq - ";
-    const std::string good_long  = START + "  bm d4 ; id d5 (c4), eval:0->-30, depth:4" + tail + " " + std::string(10000, 'y');
+    const std::string good_long =
+        START + "  bm d4 ; id d5 (c4), eval:0->-30, depth:4" + tail + " " + std::string(10000, 'y');
     const struct {
         std::string line;
         std::string entry; // empty: skipped
@@ -186,8 +191,10 @@ TEST(Learning, DamagedOrMissingFilesAreSkippedAndNeverCostThePreviousFiles) {
         {after_e4e5 + " bm Nf3? ; id Nc6! (Bb5), eval:30->-40, depth:6" + tail + "\r",
          learned(key_after({"e2e4", "e7e5", "g1f3", "b8c6"}), -40, 300)},
         {good_long, learned(key_after({"d2d4", "d7d5"}), -30, 180)},
-        {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNX w KQkq -  bm e4? ; id e5! (Nf3), eval:10->-50, depth:5", ""},
-        {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPP1/RNBQKBNP w Qkq -  bm e4? ; id e5! (Nf3), eval:10->-50, depth:5", ""},
+        {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNX w KQkq -  bm e4? ; id e5! (Nf3), eval:10->-50, depth:5",
+         ""},
+        {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPP1/RNBQKBNP w Qkq -  bm e4? ; id e5! (Nf3), eval:10->-50, depth:5",
+         ""},
         {START + "  bx e4? ; id e5! (Nf3), eval:10->-50, depth:5", ""},
         {START + "  bm e4? ; ix e5! (Nf3), eval:10->-50, depth:5", ""},
         {START + "  bm e5? ; id e5! (Nf3), eval:10->-50, depth:5", ""},

@@ -4,8 +4,8 @@
 #include <fstream>
 
 #include "base/data_rows.h"
-#include "eval/evaluate.h"
 #include "board/san_move.h"
+#include "eval/evaluate.h"
 
 Tboarddata eval_line[EVAL_LINE_RECORDS];
 

@@ -30,12 +30,12 @@ TEST(GameFlow, XboardGameWithTakeBacksAndForceMode) {
     s.send("quit\n");
     EXPECT_EQ(s.engine.wait_exit(), 0);
     EXPECT_EQ(s.engine.errors(), "");
-    EXPECT_EQ(s.protocol_lines(),
-              test_data("interface/data/banner.txt") + start_display() + STYLE_BOOK_REBUILT + fen_line()
-                  + fen_line({"e2e4"}) + "1. ... " + reply + "\n" + fen_line({"e2e4", reply})
-                  + fen_line({"e2e4", reply}) + fen_line() + "Illegal move: remove\n" + fen_line({"e2e4"})
-                  + "Illegal move: remove\n" + fen_line() + "Illegal move: undo\n1. ... " + opening + "\n"
-                  + fen_line({opening}));
+    EXPECT_EQ(s.protocol_lines(), test_data("interface/data/banner.txt") + start_display()
+                                      + STYLE_BOOK_REBUILT + fen_line() + fen_line({"e2e4"}) + "1. ... "
+                                      + reply + "\n" + fen_line({"e2e4", reply}) + fen_line({"e2e4", reply})
+                                      + fen_line() + "Illegal move: remove\n" + fen_line({"e2e4"})
+                                      + "Illegal move: remove\n" + fen_line() + "Illegal move: undo\n1. ... "
+                                      + opening + "\n" + fen_line({opening}));
 }
 
 TEST(GameFlow, AnalyzeModeFollowsMovesAndTakeBacksUntilExit) {

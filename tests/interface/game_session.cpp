@@ -29,7 +29,8 @@ std::string protocol_lines(const std::string& out) {
 
 namespace {
 double seconds_from_now(double seconds) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count() + seconds;
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count()
+           + seconds;
 }
 
 Ttemp_dir& prepared(Ttemp_dir& dir, const std::string& extra) {
@@ -61,8 +62,8 @@ std::string Tgame_session::next_move(double seconds) {
         const size_t       old   = out.find(". ... ", mark);
         const size_t       fresh = out.find("\nmove ", mark == 0 ? 0 : mark - 1);
         const size_t       at    = std::min(old == std::string::npos ? old : old + 6,
-                                            fresh == std::string::npos ? fresh : fresh + 6);
-        const size_t       end   = at == std::string::npos ? at : out.find('\n', at);
+                                   fresh == std::string::npos ? fresh : fresh + 6);
+        const size_t end = at == std::string::npos ? at : out.find('\n', at);
         if (end != std::string::npos) {
             mark = end + 1;
             return out.substr(at, end - at);

@@ -23,7 +23,7 @@ TEST(Protocols, BadInputIsAnsweredAndThePositionKept) {
     ASSERT_TRUE(xboard.expect("done=1\n"));
     for (const Trow& row : read_rows("interface/data/bad_inputs.txt")) {
         SCOPED_TRACE(row.where);
-        Tgame_session& s    = row[0] == "uci" ? uci : xboard;
+        Tgame_session&    s    = row[0] == "uci" ? uci : xboard;
         const std::string line = row[1] == "@LONG@" ? std::string(10000, 'x') : row[1];
         s.send(line + "\n");
         if (!row[2].empty()) {

@@ -114,8 +114,8 @@ void run_session(const std::string& name) {
         }
         const std::string actual = head == "output"                   ? engine.output()
                                    : head == "output, figures hidden" ? hide_figures(engine.output())
-                                   : head == "protocol" ? protocol_lines(engine.output())
-                                   : head == "files"    ? entries
+                                   : head == "protocol"               ? protocol_lines(engine.output())
+                                   : head == "files"                  ? entries
                                    : head.rfind("after ", 0) == 0
                                        ? read_file(dir.file(words(head.substr(6))[0]))
                                        : body;
