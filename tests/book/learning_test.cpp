@@ -7,11 +7,9 @@
 #include <sys/stat.h>
 #include <thread>
 
-#include "board/notation.h"
+#include "base/data_rows.h"
 #include "book/learning.h"
 #include "book_test_util.h"
-#include "interface/commands.h"
-#include "interface/game.h"
 #include "interface/game_session.h"
 
 namespace {
@@ -21,9 +19,9 @@ const std::string TIME  = "time 100000\notim 100000\n"; // long enough for the l
 
 std::string today() {
     const std::time_t now = std::time(nullptr);
-    const std::tm*    t   = std::localtime(&now);
-    return std::to_string(t->tm_year + 1900) + "." + (t->tm_mon < 9 ? "0" : "")
-           + std::to_string(t->tm_mon + 1) + "." + (t->tm_mday < 10 ? "0" : "") + std::to_string(t->tm_mday);
+    char              date[16];
+    std::strftime(date, sizeof date, "%Y.%m.%d", std::localtime(&now));
+    return date;
 }
 
 // The engine announces what it learned before it writes the file down.
@@ -42,75 +40,42 @@ std::string learned(uint64_t key, int score, int depth) {
            + le32(uint32_t(key >> 32)) + le32(0) + le32(uint32_t(depth));
 }
 
-// The short algebraic form of the last coordinate move, played after the others.
-std::string short_form(const std::vector<std::string>& moves) {
-    static Tgame board;
-    board.set_start_position(STANDARD_START_FEN);
-    Move move = 0;
-    for (const std::string& text : moves)
-        if (!read_move(move, text.c_str(), board_state.board_type) || !board.is_legal(move)
-            || !board.add_move(move, ORIGIN_ENTERED))
-            return "";
-    char text[16];
-    move_to_short(move, text, false);
-    return text;
-}
-
-std::vector<std::string> interleaved(const std::vector<std::string>& white,
-                                     const std::vector<std::string>& black, size_t plies) {
-    std::vector<std::string> all;
-    for (size_t i = 0; all.size() < plies; ++i) {
-        all.push_back(white[i]);
-        if (all.size() < plies)
-            all.push_back(black[i]);
-    }
-    return all;
-}
-
 // The game was found by playing the engine at depth 5 (Black) against itself at depth 7: its
 // 10...d4 (+245) meets 11.Nd5, after which its own search says -191.
 TEST(Learning, BlunderIsWrittenLearnedAtNewAndAvoidedNextTime) {
-    Tgame_session                  s;
-    const std::vector<std::string> white = {"d2d4", "d4e5", "g1f3", "b1c3", "c1g5", "e5f6",
-                                            "g5d2", "h2h3", "e2f3", "d1e2", "c3d5"};
-    const std::vector<std::string> black = {"e7e5", "b8c6", "d7d5", "f8b4", "f7f6", "g7f6",
-                                            "c8g4", "g4f3", "d8e7", "d5d4", "b4d2"};
+    const std::vector<std::string> game = {"d2d4", "e7e5", "d4e5", "b8c6", "g1f3", "d7d5", "b1c3", "f8b4",
+                                           "c1g5", "f7f6", "e5f6", "g7f6", "g5d2", "c8g4", "h2h3", "g4f3",
+                                           "e2f3", "d8e7", "d1e2", "d5d4", "c3d5", "b4d2"};
+    auto plies = [&](size_t n) { return std::vector<std::string>(game.begin(), game.begin() + long(n)); };
+    Tgame_session s;
     s.send("xboard\neasy\nmax_sd 5\nnew\n");
-    std::vector<std::string> replies;
-    for (const std::string& move : white) {
-        s.send(TIME + move + "\n");
-        replies.push_back(s.next_move());
+    for (size_t i = 0; i < game.size(); i += 2) {
+        s.send(TIME + game[i] + "\n");
+        ASSERT_EQ(s.next_move(), game[i + 1]) << "ply " << i + 2;
     }
-    ASSERT_EQ(replies, black);
     ASSERT_TRUE(s.expect("Brelok has just made a gaffe ....\n"));
     EXPECT_EQ(written(s.dir.file("b_learn.epd")),
-              fen_after(START, interleaved(white, black, 19))
+              fen_after(START, plies(19))
                   + " bm d4? ; id Nd5! (Bxd2), eval:245->-191, depth:5, date:" + today() + ", ''-''\n");
 
     // At "new": one entry, the position after 11.Nd5 at 60 x (5 - 1), beside the old file.
     s.send("new\n");
     ASSERT_TRUE(s.expect("Updating position learning. . .\n  Done : 1 positions found in b_learn.epd\n"
                          "Updating style book. . .\n"));
-    EXPECT_EQ(read_file(s.dir.file("b_learn.bin")),
-              learned(key_after(interleaved(white, black, 21)), -191, 240));
+    EXPECT_EQ(read_file(s.dir.file("b_learn.bin")), learned(key_after(plies(21)), -191, 240));
     for (const std::string& name : list_dir(s.dir.path()))
         EXPECT_EQ(name.find("b_learn.bin."), std::string::npos) << name;
 
     // The same game again: every search loads the entry, and 10...d4 is not played any more.
-    s.send(TIME + "d2d4\n");
-    std::vector<std::string> again;
-    for (size_t i = 0; i < 10; ++i) {
-        if (i > 0)
-            s.send(TIME + white[i] + "\n");
-        again.push_back(s.next_move());
+    for (size_t i = 0; i < 20; i += 2) {
+        s.send(TIME + game[i] + "\n");
+        const std::string reply = s.next_move();
+        EXPECT_EQ(reply == game[i + 1], i < 18) << "ply " << i + 2 << ": " << reply;
     }
-    EXPECT_EQ(std::vector<std::string>(again.begin(), again.begin() + 9),
-              std::vector<std::string>(black.begin(), black.begin() + 9));
-    EXPECT_NE(again[9], "d5d4");
 
     // After 10...d4 the engine, White now, finds 11.Nd5 worth the learned 191 from iteration 1.
     std::string forced = "new\nforce\n";
-    for (const std::string& move : interleaved(white, black, 20))
+    for (const std::string& move : plies(20))
         forced += move + "\n";
     const size_t from = s.mark;
     s.send(forced + TIME + "go\n");
@@ -137,8 +102,11 @@ TEST(Learning, BadBookExitIsWrittenAndMarksTheMoveInTheStyleBook) {
     const size_t      eval  = text.find("eval:") + 5;
     const int         score = std::atoi(text.c_str() + eval);
     EXPECT_LT(score, -35);
-    EXPECT_EQ(text, "1. e4 f5?!\n; id exf5! (" + short_form({"e2e4", "f7f5", "e4f5", reply})
-                        + "), eval:" + std::to_string(score) + ", depth:5, date:" + today() + ", ''-''\n");
+    const std::string head      = "1. e4 f5?!\n; id exf5! (";
+    const size_t      reply_end = text.find("), eval:");
+    EXPECT_EQ(text.substr(0, head.size()), head) << reply;
+    EXPECT_EQ(text.substr(reply_end),
+              "), eval:" + std::to_string(score) + ", depth:5, date:" + today() + ", ''-''\n");
 
     // The style book holds the line as a drawn game with f5 marked "?!": the book plays it no more.
     s.send("new\n");
@@ -178,43 +146,24 @@ TEST(Learning, StyleLineExcludesTheMoveAndCommentsNeverReachTheStyleBook) {
 }
 
 TEST(Learning, DamagedOrMissingFilesAreSkippedAndNeverCostThePreviousFiles) {
-    const std::string tail       = ", date:2024.01.01, 'a'-'b'";
-    const std::string good_start = START + "  bm e4? ; id e5! (Nf3), eval:10->-50, depth:5" + tail;
-    const std::string after_e4e5 = "rnbqkbnr/pppp1ppp/8/4p3/4P3/8/PPPP1PPP/RNBQKBNR w KQkq - ";
-    const std::string good_long =
-        START + "  bm d4 ; id d5 (c4), eval:0->-30, depth:4" + tail + " " + std::string(10000, 'y');
-    const struct {
-        std::string line;
-        std::string entry; // empty: skipped
-    } lines[] = {
-        {good_start, learned(key_after({"e2e4", "e7e5"}), -50, 240)},
-        {after_e4e5 + " bm Nf3? ; id Nc6! (Bb5), eval:30->-40, depth:6" + tail + "\r",
-         learned(key_after({"e2e4", "e7e5", "g1f3", "b8c6"}), -40, 300)},
-        {good_long, learned(key_after({"d2d4", "d7d5"}), -30, 180)},
-        {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNX w KQkq -  bm e4? ; id e5! (Nf3), eval:10->-50, depth:5",
-         ""},
-        {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPP1/RNBQKBNP w Qkq -  bm e4? ; id e5! (Nf3), eval:10->-50, depth:5",
-         ""},
-        {START + "  bx e4? ; id e5! (Nf3), eval:10->-50, depth:5", ""},
-        {START + "  bm e4? ; ix e5! (Nf3), eval:10->-50, depth:5", ""},
-        {START + "  bm e5? ; id e5! (Nf3), eval:10->-50, depth:5", ""},
-        {START + "  bm e4? ; id e4! (Nf3), eval:10->-50, depth:5", ""},
-        {START + "  bm e4? ; id e5! (Nf3), eval:10->-50, dept:5", ""},
-        {START + "  bm e4? ; id e5! (Nf3), eval:10=>-50, depth:5", ""},
-        {START + "  bm e4? ; id e5! (Nf3), eval:10->-50, depth:3", ""},
-        {START + "  bm e4? ; id e5! (Nf3), eval:10->-50, depth:99999999999999999999", ""},
-        {START + "  bm e4? ; id e5! (Nf3), eval:10->99999, depth:5", ""},
-        {std::string(10000, 'x') + " " + START + "  bm Nf3 ; id Nf6 (c4), eval:0->-70, depth:5", ""},
-        {std::string("\0\xff\x01 bm \0 id \x7f->\x80 depth:\xff\xfe", 25) + "\r\r", ""},
-        {START, ""},
-        {"", ""},
-    };
     Tgame_session s;
-    std::string   file, expected;
-    for (const auto& row : lines) {
-        file += row.line + "\n";
-        expected += row.entry;
+    std::string   file, expected, good_start;
+    for (const Trow& row : read_rows("book/data/learn_lines.txt")) {
+        std::string line = row[0];
+        for (const auto& [name, text] :
+             {std::pair<std::string, std::string>{"@START@", START},
+              {"@TAIL@", ", date:2024.01.01, 'a'-'b'"},
+              {"@CR@", "\r"},
+              {"@LONG@", std::string(10000, 'x')},
+              {"@GARBAGE@", std::string("\0\xff\x01 bm \0 id \x7f->\x80 depth:\xff\xfe\r", 26)}})
+            for (size_t at; (at = line.find(name)) != std::string::npos;)
+                line.replace(at, name.size(), text);
+        file += line + "\n";
+        good_start = good_start.empty() ? line : good_start;
+        if (!row[1].empty())
+            expected += learned(key_after(words(row[1])), row.number(2), row.number(3));
     }
+    file += "\n";
     write_file(s.dir.file("b_learn.epd"), file);
     s.send("xboard\neasy\nmax_sd 2\nnew\n");
     ASSERT_TRUE(s.expect("  Done : 3 positions found in b_learn.epd\n"));
