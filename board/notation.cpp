@@ -120,6 +120,12 @@ int move_to_coord(Move m, char* out, int side) {
     return 1;
 }
 
+std::string coord_text(Move m, Color side) {
+    char text[8];
+    move_to_coord(m, text, side);
+    return text;
+}
+
 int coord_to_move(Move& m, const char* text, const uint8_t piece_types[64]) {
     const Square from = read_square(text);
     if (from == NO_SQUARE)

@@ -15,6 +15,8 @@ extern const char* const PIECE_NAMES[7];
 // Writes "e2e4", "e7e8q", "e1g1"; the buffer holds at least 6 characters. side other than 0 or 1
 // writes castlings as "O-O"/"O-O-O".
 int move_to_coord(Move m, char* out, int side);
+// The same as a string, for the lines the protocols build.
+std::string coord_text(Move m, Color side);
 // Reads the coordinate form against a board of piece types; 1 on success, 0 on failure. No
 // legality check: the caller looks the word up in the legal list.
 int coord_to_move(Move& m, const char* text, const uint8_t piece_types[64]);

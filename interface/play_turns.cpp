@@ -43,12 +43,6 @@ Tplayed_game played_game() {
             game.tags[TAG_BLACK].c_str()};
 }
 
-std::string coord(Move move, Color mover) {
-    char text[8];
-    move_to_coord(move, text, mover);
-    return text;
-}
-
 } // namespace
 
 void Tplay::after_search(Move best, int origin) {
@@ -141,7 +135,7 @@ void Tplay::ponder() {
     const Color opponent  = root.side_to_move();
     search.pondered_move  = predicted;
     search.entered_move   = 0;
-    console.print("Pondering move  : %s\n", coord(predicted, opponent).c_str());
+    console.print("Pondering move  : %s\n", coord_text(predicted, opponent).c_str());
     ++search.ponder_searches;
 
     game.add_move(predicted, ORIGIN_ENTERED);
@@ -160,7 +154,7 @@ void Tplay::ponder() {
     search.pondering = 0;
 
     if (search.ponder_state == PONDER_HIT) {
-        console.print("I have correctly predicted %s :-) \n", coord(predicted, opponent).c_str());
+        console.print("I have correctly predicted %s :-) \n", coord_text(predicted, opponent).c_str());
         ++search.ponder_hits;
         after_search(best, ORIGIN_SEARCH);
         return;
@@ -170,8 +164,8 @@ void Tplay::ponder() {
         root.is_fifty_move_draw();
     // The move was taken on trust while pondering; an illegal one is refused by execute().
     if (pending_code() == CMD_MOVE && game.is_legal(search.entered_move))
-        console.print("I have predicted %s but %s was played :-( \n", coord(predicted, opponent).c_str(),
-                      coord(search.entered_move, opponent).c_str());
+        console.print("I have predicted %s but %s was played :-( \n", coord_text(predicted, opponent).c_str(),
+                      coord_text(search.entered_move, opponent).c_str());
     config.restart = 0;
     refresh_entry_board();
     // The same prediction holds for the next turn of pondering.

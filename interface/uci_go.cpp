@@ -84,12 +84,6 @@ void parse_limits(const Twords& words, Tlimits& limits) {
     }
 }
 
-std::string coord(Move move, Color mover) {
-    char text[8];
-    move_to_coord(move, text, mover);
-    return text;
-}
-
 void show_thinking(const Tthinking_line& line) {
     char head[200];
     int  length = snprintf(head, sizeof head, "info depth %d score ", line.depth);
@@ -111,7 +105,7 @@ void show_thinking(const Tthinking_line& line) {
     std::string text  = head;
     Color       mover = line.root_side;
     for (int i = 0; i < line.pv_length && text.size() < INFO_TEXT_LIMIT; ++i, mover = ~mover)
-        text += " " + coord(line.pv[i], mover);
+        text += " " + coord_text(line.pv[i], mover);
     console.send("%s\n", text.c_str());
 }
 
@@ -195,9 +189,9 @@ void send_bestmove(Move best, Move reply) {
         return;
     }
     if (reply)
-        console.send("bestmove %s ponder %s\n", coord(best, us).c_str(), coord(reply, ~us).c_str());
+        console.send("bestmove %s ponder %s\n", coord_text(best, us).c_str(), coord_text(reply, ~us).c_str());
     else
-        console.send("bestmove %s\n", coord(best, us).c_str());
+        console.send("bestmove %s\n", coord_text(best, us).c_str());
 }
 
 } // namespace

@@ -92,9 +92,7 @@ void hint() {
     }
     if (!move)
         return;
-    char text[8];
-    move_to_coord(move, text, player);
-    console.print("Hint: %s\n", text);
+    console.print("Hint: %s\n", coord_text(move, player).c_str());
 }
 
 bool looks_like_move(const char* word) {
