@@ -1,9 +1,9 @@
 // The one way the tools and the learning add to a file: open, append, close, so that nothing is
 // lost when the engine is stopped between two writes.
+#include "base/append_file.h"
+
 #include <cstdio>
 #include <cstring>
-
-#include "tools/tools.h"
 
 int append_to_file(const char* file_name, const void* data, int text_mode, int length) {
     if (file_name == nullptr || length < 0 || (data == nullptr && length > 0))
@@ -18,5 +18,5 @@ int append_to_file(const char* file_name, const void* data, int text_mode, int l
     if (text_mode)
         ok = std::fputc('\n', file) != EOF && ok;
     ok = std::fclose(file) == 0 && ok;
-    return ok ? 1 : 0;
+    return ok ? 1 : -1;
 }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "base/append_file.h"
 #include "base/console.h"
 #include "board/notation.h"
 #include "board/san_move.h"
@@ -65,13 +66,10 @@ bool replay_game(const Tplayed_game& played, int fen_ply, std::vector<std::strin
 
 // Appends the text and a new line to the file, made when missing.
 void append_line(const char* file_name, const std::string& text) {
-    FILE* file = fopen(file_name, "a");
-    if (!file) {
+    const int appended = append_to_file(file_name, text.c_str(), 1, 0);
+    if (appended == 0)
         report_open_failure(file_name);
-        return;
-    }
-    const bool written = fputs(text.c_str(), file) >= 0 && fputc('\n', file) != EOF;
-    if (fclose(file) != 0 || !written)
+    else if (appended < 0)
         console.print("Error while writing %s\n", file_name);
 }
 

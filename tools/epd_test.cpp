@@ -9,6 +9,7 @@
 #include <cstring>
 #include <string>
 
+#include "base/append_file.h"
 #include "base/console.h"
 #include "board/boarddata.h"
 #include "board/notation.h"

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "base/append_file.h"
 #include "base/console.h"
 #include "board/boarddata.h"
 #include "board/notation.h"

@@ -17,8 +17,3 @@ void speed_test(double seconds);
 
 // Searches benchmark positions 1 to 7 to the given depth and reports the nodes per second.
 void speed_stat(int depth);
-
-// Appends length bytes of data to the file (the whole text when length is 0), then a new line in
-// text mode; creates the file when missing. Returns 1 when written, 0 when the file cannot be
-// opened or written.
-int append_to_file(const char* file_name, const void* data, int text_mode, int length);

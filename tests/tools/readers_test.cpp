@@ -3,6 +3,7 @@
 #include <ctime>
 #include <gtest/gtest.h>
 
+#include "base/append_file.h"
 #include "base/data_rows.h"
 #include "board/boarddata.h"
 #include "board/notation.h"
