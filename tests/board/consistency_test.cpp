@@ -25,9 +25,7 @@ std::string board_bytes() {
 std::string line_of(const Tboarddata& record) {
     std::string line;
     for (const Tboarddata* r = &record; r && r->parent; r = r->parent) {
-        char text[8];
-        move_to_coord(r->move, text, r->parent->side);
-        line = text + (" " + line);
+        line = coord_text(r->move, r->parent->side_to_move()) + " " + line;
     }
     return line;
 }

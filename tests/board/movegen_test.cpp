@@ -12,16 +12,10 @@ namespace {
 
 Tboarddata* const records = perft_records;
 
-std::string coord(Move m, int side) {
-    char text[8];
-    move_to_coord(m, text, side);
-    return text;
-}
-
 std::string list_text(const Tboarddata& r) {
     std::string text;
     for (int i = 1; i <= r.nb_moves; ++i)
-        text += (i > 1 ? " " : "") + coord(r.moves[i], r.side);
+        text += (i > 1 ? " " : "") + coord_text(r.moves[i], r.side_to_move());
     return text;
 }
 
@@ -31,7 +25,7 @@ Move legal_move(Tboarddata& r, const std::string& text) {
         return NULL_MOVE;
     r.gen_legal();
     for (int i = 1; i <= r.nb_moves; ++i)
-        if (coord(r.moves[i], r.side) == text)
+        if (coord_text(r.moves[i], r.side_to_move()) == text)
             return r.moves[i];
     return 0;
 }

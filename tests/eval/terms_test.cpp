@@ -32,11 +32,8 @@ Tboarddata& play(const std::string& moves) {
         Tboarddata& node = eval_line[ply];
         node.gen_legal();
         Move found = 0;
-        for (int i = 1; i <= node.nb_moves; ++i) {
-            char coord[8];
-            move_to_coord(node.moves[i], coord, node.side);
-            found = text == coord ? node.moves[i] : found;
-        }
+        for (int i = 1; i <= node.nb_moves; ++i)
+            found = text == coord_text(node.moves[i], node.side_to_move()) ? node.moves[i] : found;
         EXPECT_NE(found, 0u) << text;
         eval_line[++ply].make_child(found, &node, false);
     }

@@ -21,11 +21,8 @@ TEST(SanMove, TableOfTokens) {
     for (const Trow& row : read_rows("tools/data/san.txt")) {
         ASSERT_EQ(node.set_fen(row[0].c_str()), 1) << row.where;
         node.gen_legal();
-        const Move m       = read_san_move(node, row[1].c_str());
-        char       text[8] = "-";
-        if (m)
-            move_to_coord(m, text, node.side);
-        EXPECT_EQ(text, row[2]) << row.where;
+        const Move m = read_san_move(node, row[1].c_str());
+        EXPECT_EQ(m ? coord_text(m, node.side_to_move()) : "-", row[2]) << row.where;
     }
 }
 
