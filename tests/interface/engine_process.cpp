@@ -60,16 +60,10 @@ std::vector<std::string> list_dir(const std::string& path) {
 }
 
 std::string default_settings(const std::string& debug_test) {
-    return "DEBUG_LINE=\nDEBUG_EPD=\nTBPATH=./TB\nECART_DEBUG_INFO=1\nDEBUT_DEBUG_INFO=0\nFIN_DEBUG_INFO=0\n"
-           "START_DEBUG_INTERACTIF=0\nK_BEST_MODE=1\nOPPONENT_TYPE=0\nnoise=1\nDRAW_SCORE=0\nSIZE_HP=2\nSIZE_"
-           "HT=8\n"
-           "min_sd=1\nmax_sd=35\nselectivite=25\nENABLE_BOOK=TRUE\nUSE_INTERNAL_ITERATIVE_DEEPENING=TRUE\n"
-           "USE_COMBINATION_EXTENSIONS=TRUE\nUSE_TB=TRUE\nENABLE_PONDERING=TRUE\nENABLE_RESIGN=TRUE\nEFFACER_"
-           "HT=TRUE\n"
-           "ENABLE_DRAW_OFFER_WHEN_GAFFE=FALSE\nENABLE_LOG=TRUE\nENABLE_LEARN_BIN=TRUE\nUSE_PVS_SEARCH=TRUE\n"
-           "USE_FAILSOFT=TRUE\nUSE_NULL_MOVE=TRUE\nUSE_MOINS1=TRUE\nUSE_FUTILITY_SUPERIEUR=FALSE\n"
-           "USE_BIG_FUTILITY_SUPERIEUR=FALSE\nDEBUG_TEST="
-           + debug_test + "\n";
+    // The shipped file holds the defaults: sessions/uci.txt spells them out, so a shipped file
+    // that strays from them is seen there.
+    const std::string shipped = read_file(std::string(BRELOK_SOURCE_DIR) + "/brelok.ini");
+    return shipped.substr(0, shipped.rfind("DEBUG_TEST=") + 11) + debug_test + "\n";
 }
 
 Tengine_process::Tengine_process(const std::string& work_dir, const std::vector<std::string>& args) {

@@ -1,12 +1,11 @@
 // Whole games through the real binary, as an xboard interface plays them, where the engine's own
-// moves decide what follows: take-backs and force mode, analyze mode, pondering hits and misses,
-// the interrupt signal, resignation, bad input, the end of input during a search, and a game
-// grown to the length the record holds.
+// moves or the timing decide what follows: pondering hits and misses, the interrupt signal, and a
+// game grown to the length the record holds. (Take-backs, bad input, analyze mode and resignation
+// have sessions of their own.)
 #include <csignal>
 #include <gtest/gtest.h>
 #include <thread>
 
-#include "base/data_rows.h"
 #include "game_session.h"
 #include "interface/game.h"
 
@@ -14,46 +13,8 @@ namespace {
 
 const std::string START = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -";
 const char* const QUIET = "noise=99"; // no thinking lines
-// What `new` prints as it rebuilds the (empty) style book.
-const std::string STYLE_BOOK_REBUILT = "Updating style book. . .\n=> Writing positions on disk\n\n";
 
 std::string fen_line(const std::vector<std::string>& moves = {}) { return fen_after(START, moves) + "\n"; }
-
-TEST(GameFlow, XboardGameWithTakeBacksAndForceMode) {
-    Tgame_session s(QUIET);
-    s.send("xboard\nmax_sd 3\neasy\nnew\ne2e4\n");
-    const std::string reply = s.next_move();
-    ASSERT_FALSE(fen_after(START, {"e2e4", reply}).empty()) << reply;
-    s.send("force\nremove\nremove\ne2e4\nremove\nundo\nundo\ngo\n");
-    const std::string opening = s.next_move();
-    ASSERT_FALSE(fen_after(START, {opening}).empty()) << opening;
-    s.send("quit\n");
-    EXPECT_EQ(s.engine.wait_exit(), 0);
-    EXPECT_EQ(s.engine.errors(), "");
-    EXPECT_EQ(s.protocol_lines(), test_data("interface/data/banner.txt") + start_display()
-                                      + STYLE_BOOK_REBUILT + fen_line() + fen_line({"e2e4"}) + "1. ... "
-                                      + reply + "\n" + fen_line({"e2e4", reply}) + fen_line({"e2e4", reply})
-                                      + fen_line() + "Illegal move: remove\n" + fen_line({"e2e4"})
-                                      + "Illegal move: remove\n" + fen_line() + "Illegal move: undo\n1. ... "
-                                      + opening + "\n" + fen_line({opening}));
-}
-
-TEST(GameFlow, AnalyzeModeFollowsMovesAndTakeBacksUntilExit) {
-    Tgame_session s(QUIET);
-    s.send("xboard\neasy\nnew\nanalyze\ne2e4\n");
-    ASSERT_TRUE(s.expect("Now In Analyze Mode\n"));
-    ASSERT_TRUE(s.expect(fen_line({"e2e4"})));
-    s.send(".\n");
-    ASSERT_TRUE(s.expect("stat01: "));
-    s.send("undo\n");
-    ASSERT_TRUE(s.expect(fen_line()));
-    s.send("exit\n");
-    ASSERT_TRUE(s.expect("Leaving Analyze Mode\n"));
-    s.send("e2e4\n"); // out of analyze mode the engine plays Black again
-    EXPECT_FALSE(fen_after(START, {"e2e4", s.next_move()}).empty());
-    s.send("quit\n");
-    EXPECT_EQ(s.engine.wait_exit(), 0);
-}
 
 std::string line_after(Tgame_session& s, const std::string& head) {
     if (!s.expect(head) || !s.expect("\n"))
@@ -112,53 +73,6 @@ TEST(GameFlow, InterruptIsIgnoredUnderXboardAndOnlyStopsASearchAtTheConsole) {
     EXPECT_NE(console.next_move(10), "");
     console.send("quit\n");
     EXPECT_EQ(console.engine.wait_exit(), 0);
-}
-
-// One engine relays its moves to another; the first gave away its queen and both rooks in the
-// opening (force mode), then plays on from half-move 15 at five pawns down or worse.
-TEST(GameFlow, ResignationOnlyFromTheTwentiethHalfMoveAndWithTheOpponentsTimeLeft) {
-    const std::string opening =
-        "e2e4\ne7e5\nd1h5\nb8c6\nh5f7\ne8f7\na2a4\nd7d5\na1a3\nf8a3\nh2h4\ng8f6\nh1h3\nc8h3\n";
-    Tgame_session loser("noise=99\nmax_sd=3"), winner("noise=99\nmax_sd=3");
-    loser.send("xboard\neasy\nnew\nforce\n" + opening + "otim 10000\ngo\n");
-    winner.send("xboard\neasy\nnew\nforce\n" + opening);
-    std::string move = loser.next_move();
-    ASSERT_NE(move, "");
-    winner.send(move + "\ngo\n");
-    for (int ply = 17; ply <= 23; ply += 2) {
-        const std::string reply = winner.next_move();
-        ASSERT_NE(reply, "");
-        // At half-move 21 the opponent has exactly 60 seconds left: not enough.
-        loser.send(std::string(ply == 21 ? "otim 6000\n" : ply == 23 ? "otim 6001\n" : "") + reply + "\n");
-        move = loser.next_move();
-        ASSERT_NE(move, "");
-        if (ply < 23)
-            winner.send(move + "\n");
-    }
-    ASSERT_TRUE(loser.expect("resign\n", 5));
-    loser.send("quit\n");
-    winner.send("quit\n");
-    EXPECT_EQ(loser.engine.wait_exit(), 0);
-    const std::string out = loser.protocol_lines();
-    EXPECT_GT(out.find("resign\n"), out.find("12. ... ")) << out;
-    EXPECT_EQ(out.find("resign\n"), out.rfind("resign\n"));
-}
-
-TEST(GameFlow, BadInputLeavesTheGameIntactAndTheEndOfInputEndsASearch) {
-    Tgame_session s(QUIET);
-    s.send("xboard\neasy\nnew\ne2e5\ne7e5\ne2\nzz99\n\x01\x02\xff\xfe\nundo\nremove\ntime -5\notim "
-           "abc\nlevel 0 0 0\n"
-           "level 2147483647 0:99 2147483647\ntime 2147483647\notim -2147483648\nlevel 40 5 0\ntime 3000\n"
-           "rating 99999999999999 -5\nname\ne2e4\n");
-    const std::string reply = s.next_move();
-    ASSERT_FALSE(fen_after(START, {"e2e4", reply}).empty()) << reply;
-    const std::string out = s.protocol_lines();
-    EXPECT_EQ(out.find("Illegal move\nIllegal move\nIllegal move: undo\nIllegal move: remove\n"),
-              out.find("Illegal move"));
-    s.send(legal_moves(fen_after(START, {"e2e4", reply})).front() + "\n");
-    s.engine.close_input(); // the interface goes away while the engine thinks
-    EXPECT_EQ(s.engine.wait_exit(), 0);
-    EXPECT_EQ(s.engine.errors(), "");
 }
 
 TEST(GameFlow, TheGameStopsAtTheLengthTheRecordHolds) {

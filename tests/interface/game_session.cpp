@@ -34,16 +34,20 @@ double seconds_from_now(double seconds) {
 }
 
 Ttemp_dir& prepared(Ttemp_dir& dir, const std::string& extra) {
+    write_file(dir.file("brelok.ini"), settings_with(extra));
+    return dir;
+}
+} // namespace
+
+std::string settings_with(const std::string& changes) {
     std::string settings = default_settings();
-    for (const std::string& line : words(extra)) {
+    for (const std::string& line : words(changes)) {
         const size_t at = settings.find("\n" + line.substr(0, line.find('=') + 1));
         if (at != std::string::npos)
             settings.replace(at + 1, settings.find('\n', at + 1) - at - 1, line);
     }
-    write_file(dir.file("brelok.ini"), settings);
-    return dir;
+    return settings;
 }
-} // namespace
 
 Tgame_session::Tgame_session(const std::string& extra_settings)
     : engine(prepared(dir, extra_settings).path()) {}

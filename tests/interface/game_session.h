@@ -16,6 +16,10 @@ std::string start_display();
 // excepted) and the "used less time" notes.
 std::string protocol_lines(const std::string& output);
 
+// The default settings file with each line of `changes` ("KEY=value") in place of the key's
+// default line.
+std::string settings_with(const std::string& changes);
+
 // An engine in a directory of its own with a complete settings file, driven line by line.
 class Tgame_session {
   public:

@@ -1,5 +1,5 @@
 // Protocol 2 and UCI through the real engine: bad input answered without harm (one table), and
-// the commands answered while a search runs.
+// the UCI commands answered while a search runs.
 #include <chrono>
 #include <gtest/gtest.h>
 
@@ -51,7 +51,8 @@ double seconds_since(Tclock::time_point start) {
     return std::chrono::duration<double>(Tclock::now() - start).count();
 }
 
-// While a search runs: isready and ping answered without ending it, stop within a tick.
+// While a search runs: isready answered without ending it, stop within a tick (ping and "." in
+// analyze mode: sessions/analyze.txt).
 TEST(Protocols, AnswersDuringASearch) {
     Tgame_session uci;
     uci.send("uci\nposition startpos\ngo infinite\n");
@@ -64,20 +65,8 @@ TEST(Protocols, AnswersDuringASearch) {
     ASSERT_TRUE(uci.expect("bestmove "));
     EXPECT_LT(seconds_since(stopped), 0.5 + 0.25); // a tick, and some slack for a busy machine
     EXPECT_EQ(uci.rest().find("readyok"), std::string::npos);
-
-    Tgame_session xboard;
-    xboard.send("xboard\nprotover 2\nnew\nforce\nanalyze\n");
-    ASSERT_TRUE(xboard.expect("Now In Analyze Mode\n"));
-    ASSERT_TRUE(xboard.expect("\n 3"));
-    xboard.send("ping 7\n");
-    ASSERT_TRUE(xboard.expect("pong 7\n"));
-    xboard.send(".\n"); // answered only while a search runs
-    EXPECT_TRUE(xboard.expect("stat01: "));
-    xboard.send("exit\nquit\n");
-    for (Tgame_session* s : {&uci, &xboard}) {
-        s->send("quit\n");
-        EXPECT_EQ(s->engine.wait_exit(), 0);
-    }
+    uci.send("quit\n");
+    EXPECT_EQ(uci.engine.wait_exit(), 0);
 }
 
 } // namespace

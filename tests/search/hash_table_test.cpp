@@ -12,6 +12,7 @@
 namespace {
 
 using search_test::legal_move;
+using search_test::store_here;
 using search_test::Tline;
 
 constexpr int PLY = ONE_PLY;
@@ -29,15 +30,6 @@ Thash_slot entry(uint64_t key, int depth, uint8_t flags = BOUND_EXACT, int score
 // Keys that share the index of a table of n slots, told apart by their tag.
 uint64_t key_at(int32_t index, int32_t n, uint32_t tag) {
     return uint64_t(tag) << 32 | uint32_t(index + n * tag);
-}
-
-void store_here(Tboarddata& node, int depth, uint8_t flags, int score, Move best) {
-    node.depth        = depth;
-    node.eval_score   = score;
-    node.eval_flags   = flags;
-    node.second_flags = 0;
-    hash_tables.fill(node, best);
-    ASSERT_EQ(hash_tables.store(), 1);
 }
 
 // Every move of the perft trees (and a null move at each root): the key worked out from the

@@ -1,9 +1,11 @@
-// A line of position records for the search-part tests: a FEN root and moves made by name.
+// A line of position records for the search-part tests: a FEN root and moves made by name, and
+// results stored in the transposition table on the way.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include "board/boarddata.h"
+#include "search/hash_table.h"
 
 namespace search_test {
 
@@ -19,6 +21,16 @@ inline Move legal_move(Tboarddata& record, const char* from, const char* to, int
             return m;
     }
     return 0;
+}
+
+// Stores a searched result of the record's position in the table, with `best` as its move.
+inline void store_here(Tboarddata& node, int depth, uint8_t flags, int score, Move best) {
+    node.depth        = depth;
+    node.eval_score   = score;
+    node.eval_flags   = flags;
+    node.second_flags = 0;
+    hash_tables.fill(node, best);
+    ASSERT_EQ(hash_tables.store(), 1);
 }
 
 class Tline {

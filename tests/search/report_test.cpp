@@ -63,25 +63,12 @@ class Reporting : public Searching {
         for (int i = 0; i < length; ++i) {
             const Move m = search_test::legal_move(line.node(), moves.substr(5 * i, 2).c_str(),
                                                    moves.substr(5 * i + 2, 2).c_str());
-            Thash_slot slot{};
-            slot.flags     = BOUND_EXACT;
-            slot.key_low   = uint32_t(board_state.hash_key);
-            slot.key_high  = uint32_t(board_state.hash_key >> 32);
-            slot.best_move = m;
-            slot.depth     = ONE_PLY * (length - i);
-            ASSERT_EQ(hash_tables.store(slot), 1);
+            search_test::store_here(line.node(), ONE_PLY * (length - i), BOUND_EXACT, 0, m);
             line.play(m);
         }
     }
-    static std::string captured(void (*print)(Move), Move m) {
-        testing::internal::CaptureStdout();
-        print(m);
-        return testing::internal::GetCapturedStdout();
-    }
     static std::string pv(Move m, const char* prefix = "") {
-        testing::internal::CaptureStdout();
-        print_pv(m, prefix);
-        return testing::internal::GetCapturedStdout();
+        return printed_by([&] { print_pv(m, prefix); });
     }
 
     Move e4 = 0;
@@ -121,10 +108,10 @@ TEST_F(Reporting, PonderFailHighAndKBestLines) {
     EXPECT_EQ(pv(e4), HEAD + "e4 e5\n");
     config.in_game      = 1; // no fail-high or K-best line while pondering in a game without the hit
     search.ponder_state = PONDER_NOTHING_YET;
-    EXPECT_EQ(captured(print_fail_high, e4) + captured([](Move) { print_k_best(); }, 0), "");
+    EXPECT_EQ(printed_by([&] { print_fail_high(e4); }) + printed_by(print_k_best), "");
     config.in_game   = 0;
     search.pondering = 0;
-    EXPECT_EQ(captured(print_fail_high, e4), " 7:)   +++   12  1234567  e4!?\n");
+    EXPECT_EQ(printed_by([&] { print_fail_high(e4); }), " 7:)   +++   12  1234567  e4!?\n");
 
     config.K_BEST_MODE = 10; // ten best moves: the tenth is numbered 0
     root.gen_legal();
@@ -133,7 +120,7 @@ TEST_F(Reporting, PonderFailHighAndKBestLines) {
         search.excluded_moves[i] = root.moves[i + 1];
     }
     search.nb_excluded = 10;
-    std::istringstream lines(captured([](Move) { print_k_best(); }, 0));
+    std::istringstream lines(printed_by(print_k_best));
     std::string        text;
     for (int i = 0; i < 10 && std::getline(lines, text); ++i) {
         char expected[64];
@@ -157,10 +144,9 @@ TEST_F(Reporting, StatisticsWhisperAndSearchState) {
     search.iteration_score[6] = 50;
     search.iteration_bound[6] = BOUND_LOWER;
     config.opponent_name      = "Bob";
-    EXPECT_EQ(captured([](Move) { print_statistics(); }, 0),
-              "whisper score = 0.37, ply = 6, nps = 200k, time = 12.5s\n"
-              " time:12.50s, nodes:2600000, nps:200000, evals:1300 (0.05%)\n"
-              " HT Hit:25.0% (250/1000), HT Refut:0.0%, HP Hit:0%, TB: 3\n");
+    EXPECT_EQ(printed_by(print_statistics), "whisper score = 0.37, ply = 6, nps = 200k, time = 12.5s\n"
+                                            " time:12.50s, nodes:2600000, nps:200000, evals:1300 (0.05%)\n"
+                                            " HT Hit:25.0% (250/1000), HT Refut:0.0%, HP Hit:0%, TB: 3\n");
     config.opponent_name.clear(); // no name, no whisper
     set_clock(0, 10);
     node_count             = 10000;
@@ -170,7 +156,7 @@ TEST_F(Reporting, StatisticsWhisperAndSearchState) {
     hash_stats.reset();
     tablebase_stats = {};
     EXPECT_EQ(
-        captured([](Move) { print_statistics(); }, 0),
+        printed_by(print_statistics),
         " time:0.00s, nodes:10000, nps:0, evals:0 (0.0%)\n HT Hit:0% (0/0), HT Refut:0%, HP Hit:66.7%\n");
 
     set_clock(2.0, 3000);
@@ -178,39 +164,15 @@ TEST_F(Reporting, StatisticsWhisperAndSearchState) {
     eval_stats          = {};
     search.global_phase = 1;
     root.depth          = -6000;
-    testing::internal::CaptureStdout();
-    print_search_state(root);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), test_data("search/data/search_state.txt"));
+    EXPECT_EQ(printed_by([&] { print_search_state(root); }), test_data("search/data/search_state.txt"));
 }
 
-// A real search, line by line: each iteration prints its new bests (a fail-high line before a
-// re-search) and its final line, then the statistics; every line's head is well formed.
+// A real search: each iteration prints its new bests (a fail-high line before a re-search) and
+// its final line, then the statistics.
 TEST_F(Searching, ThinkingLinesOfAMateInThree) {
     const Move best = think("rr4k1/5ppp/8/8/8/3Q4/3R1PPP/3R2K1 w - -", 5);
     EXPECT_EQ(best, move("d3", "d8"));
-    std::istringstream       lines(printed);
-    std::vector<std::string> all;
-    for (std::string text; std::getline(lines, text);)
-        all.push_back(text);
-    ASSERT_GE(all.size(), 7u) << printed;
-    int finals = 0;
-    for (size_t i = 0; i + 2 < all.size(); ++i) {
-        int  depth = 0, seconds = 0;
-        long nodes     = 0;
-        char marker[3] = {}, score[16] = {}, head[80];
-        ASSERT_EQ(std::sscanf(all[i].c_str(), "%2d%2c %15s %d %ld", &depth, marker, score, &seconds, &nodes),
-                  5)
-            << all[i];
-        std::snprintf(head, sizeof head, "%2d%2s %5s  %3d  %7ld  ", depth, marker, score, seconds, nodes);
-        EXPECT_EQ(all[i].compare(0, std::strlen(head), head), 0) << all[i];
-        finals += all[i].compare(2, 2, "->") == 0;
-    }
-    EXPECT_EQ(finals, 5);
-    const std::string last_final = all[all.size() - 3];
-    EXPECT_EQ(last_final.substr(0, 10), " 5-> Mat03");
-    EXPECT_EQ(last_final.substr(last_final.size() - 25), "  Qd8 Rxd8 Rxd8 Rxd8 Rxd8");
-    EXPECT_EQ(all[all.size() - 2].compare(0, 6, " time:"), 0);
-    EXPECT_EQ(all.back().compare(0, 8, " HT Hit:"), 0);
+    EXPECT_EQ(search_test::without_figures(printed), test_data("search/data/mate_in_three.txt"));
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <sstream>
 
 #include "base/config.h"
 #include "base/keep_values.h"
@@ -14,6 +15,22 @@
 #include "search/search.h"
 
 namespace search_test {
+
+// The text a search printed, with the seconds and nodes of its thinking lines and the figures of
+// its statistics shown as *: what is left does not change from run to run.
+inline std::string without_figures(const std::string& text) {
+    std::istringstream in(text);
+    std::string        out;
+    for (std::string line; std::getline(in, line); out += line + "\n") {
+        if (line.rfind(" time:", 0) == 0 || line.rfind(" HT Hit:", 0) == 0)
+            line = line.substr(0, line.find(':') + 1) + "*";
+        for (const auto& [from, size] : {std::pair<size_t, size_t>{12, 3}, {17, 7}})
+            if (line.size() > from + size && line.find_first_not_of(" 0123456789", from) >= from + size
+                && line.find_first_of("0123456789", from) < from + size)
+                line.replace(from, size, std::string(size, '*'));
+    }
+    return out;
+}
 
 class Searching : public Tin_temp_dir {
   protected:

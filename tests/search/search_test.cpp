@@ -1,6 +1,6 @@
 // Whole searches: mates and their scores, draws by rule on the line and in the game, the stop
-// rules of the think driver outside the clock, the mate arithmetic, and the node counts of the
-// benchmark positions, which depend on nothing but the search itself.
+// rules of the think driver outside the clock, and the mate arithmetic. (That a search depends on
+// nothing a search before it left: the bench signature, whose positions run one after another.)
 #include <gtest/gtest.h>
 
 #include "base/data_rows.h"
@@ -127,33 +127,15 @@ TEST_F(Searching, IterationsRunToTheLimitAndKeepTheirFigures) {
     EXPECT_EQ(search.last_iteration, 2);
 }
 
+// The mate first, then two more, the third followed by the summary of all three.
 TEST_F(Searching, KBestModeReportsTheBestMovesInTurn) {
     config.K_BEST_MODE = 3;
     config.noise       = 3;
     const Move best    = think("6k1/5ppp/8/8/8/8/5PPP/3R2K1 w - -", 3);
     EXPECT_EQ(best, move("d1", "d8"));
     EXPECT_EQ(root_score(), MATE_IN_ONE);
-    // The mate first, then two more, the third followed by the summary of all three.
-    EXPECT_NE(printed.find(" 3.1 Mat01    0  KMODE=3  Rd8\n"), std::string::npos) << printed;
-    const size_t summary = printed.rfind(" 3.1 Mat01");
-    EXPECT_NE(printed.find(" 3.2 ", summary), std::string::npos) << printed;
-    EXPECT_NE(printed.find(" 3.3 ", summary), std::string::npos) << printed;
-    EXPECT_NE(printed.find(" 3-> Mat01    0 "), std::string::npos) << printed;
+    EXPECT_EQ(search_test::without_figures(printed), test_data("search/data/k_best_search.txt"));
     EXPECT_EQ(search.nb_excluded, 3);
-    EXPECT_EQ(search.excluded_moves[0], move("d1", "d8"));
-}
-
-// Searched twice, with another search between, the benchmark positions give the same nodes.
-TEST_F(Searching, BenchmarkNodeCountsRepeat) {
-    int64_t first[NB_BENCHMARK_POSITIONS];
-    testing::internal::CaptureStdout();
-    for (int i = 0; i < NB_BENCHMARK_POSITIONS; ++i)
-        first[i] = bench_position(i, 4).nodes;
-    ASSERT_TRUE(set_position("rr4k1/5ppp/8/8/8/3Q4/3R1PPP/3R2K1 w - -"));
-    search.think(root, 0, 0, 5, 0, 0, nullptr, 0);
-    for (int i = NB_BENCHMARK_POSITIONS - 1; i >= 0; --i)
-        EXPECT_EQ(bench_position(i, 4).nodes, first[i]) << "position " << i;
-    testing::internal::GetCapturedStdout();
 }
 
 } // namespace
