@@ -4,7 +4,6 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 
-#include "emd_encoder.h"
 #include "interface/engine_process.h"
 #include "interface/game_session.h"
 #include "solver.h"
@@ -27,8 +26,11 @@ int tablebase_hits(const std::string& out) {
 
 TEST(EngineTables, SearchesTakeExactScores) {
     Ttemp_dir tables;
-    tb_test::write_tables(tables.path(), "kqk");
-    tb_test::write_tables(tables.path(), "krk", true);
+    for (int side = 0; side < 2; ++side) {
+        tb_test::write_bytes(tables.file(side ? "kqk.nbb" : "kqk.nbw"), tb_test::make_table("kqk", side));
+        tb_test::write_bytes(tables.file(side ? "krk.nbb.emd" : "krk.nbw.emd"),
+                             tb_test::hex_fixture(side ? "krk.nbb.emd.hex" : "krk.nbw.emd.hex"));
+    }
     Tgame_session s("TBPATH=" + tables.path() + "\nmax_sd=4");
     ASSERT_TRUE(s.expect("Found TableBase Files, up to 3 men\n0 entries found"));
     // Known clocks: the draw score is the plain 0.
@@ -68,9 +70,9 @@ TEST(EngineTables, BrokenFilesStopTheStartUnlessTheTablesAreOff) {
         EXPECT_EQ(s.engine.wait_exit(), 0);
     }
     std::filesystem::remove(tables.file("kqk.nbw"));
-    std::vector<uint8_t> packed = tb_test::emd_encode(tb_test::make_table("krk", 0));
+    std::vector<uint8_t> packed = tb_test::hex_fixture("krk.nbw.emd.hex");
     packed[90] ^= 0x40; // inside the header: its checksum no longer matches
-    write_file(tables.file("krk.nbw.emd"), std::string(packed.begin(), packed.end()));
+    tb_test::write_bytes(tables.file("krk.nbw.emd"), packed);
     Tgame_session s("TBPATH=" + tables.path());
     EXPECT_EQ(s.engine.wait_exit(), 1);
     EXPECT_EQ(s.engine.output(), "*** Unable to read " + tables.file("krk.nbw.emd") + " - file broken\n");

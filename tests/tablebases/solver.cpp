@@ -2,12 +2,10 @@
 
 #include <algorithm>
 #include <bit>
-#include <cstdio>
 #include <map>
 #include <memory>
 
 #include "board/tables.h"
-#include "emd_encoder.h"
 #include "tablebases/registry.h"
 
 namespace tb_test {
@@ -67,14 +65,8 @@ bool attacks(const Tman& a, int target, Bits occupied) {
     }
 }
 
-bool king_attacked(const Tposition& p, int colour) {
-    for (int i = 0; i < p.count; ++i)
-        if (p.men[i].colour != colour && attacks(p.men[i], p.men[colour].square, p.occupied))
-            return true;
-    return false;
-}
-
-// Squares a man attacks or moves to (pawns aside): sliders stop at the first man.
+// Squares a man attacks (a pawn: those it takes on), where pieces move: sliders stop at the
+// first man.
 Bits targets(const Tman& man, Bits occupied) {
     if (man.type == KNIGHT || man.type == KING)
         return man.type == KNIGHT ? knight_attacks[man.square] : king_attacks[man.square];
@@ -88,9 +80,12 @@ Bits targets(const Tman& man, Bits occupied) {
 
 // Every move of `side`: visit(child material, child squares, stays in this endgame).
 template <typename F> void each_move(const Tmaterial& m, const Tsquares& sq, int side, F visit) {
-    const Tposition p = position_of(m, sq);
-    Tmaterial       cm;
-    Tsquares        csq;
+    const Tposition p       = position_of(m, sq);
+    Bits            blocked = 0; // the mover's men and both kings: never taken
+    for (int i = 0; i < p.count; ++i)
+        blocked |= p.men[i].colour == side || p.men[i].type == KING ? square_bb(p.men[i].square) : 0;
+    Tmaterial cm;
+    Tsquares  csq;
     for (int i = 0; i < p.count; ++i) {
         const Tman& man = p.men[i];
         if (man.colour != side)
@@ -112,16 +107,9 @@ template <typename F> void each_move(const Tmaterial& m, const Tsquares& sq, int
             assemble(men, n, cm, csq);
             visit(cm, csq, false);
         };
-        auto own = [&](int t) {
-            for (int j = 0; j < p.count; ++j)
-                if (p.men[j].square == t)
-                    return p.men[j].colour == side || p.men[j].type == KING;
-            return false;
-        };
         if (man.type != PAWN) {
-            for (Bits t = targets(man, p.occupied); t;)
-                if (const int to = pop_lsb(t); !own(to))
-                    play(to, 0);
+            for (Bits t = targets(man, p.occupied) & ~blocked; t;)
+                play(pop_lsb(t), 0);
             continue;
         }
         const int up = side == 0 ? 8 : -8, last = side == 0 ? 7 : 0, start = side == 0 ? 1 : 6;
@@ -136,10 +124,8 @@ template <typename F> void each_move(const Tmaterial& m, const Tsquares& sq, int
             if (rank_of(man.square) == start && !(p.occupied & square_bb(one + up)))
                 play(one + up, 0);
         }
-        for (int df : {-1, 1})
-            if (file_of(man.square) + df >= 0 && file_of(man.square) + df < 8
-                && (p.occupied & square_bb(one + df)) && !own(one + df))
-                pawn_to(one + df);
+        for (Bits t = targets(man, p.occupied) & p.occupied & ~blocked; t;)
+            pawn_to(pop_lsb(t));
     }
 }
 
@@ -171,15 +157,6 @@ template <typename F> void each_unmove(const Tmaterial& m, const Tsquares& sq, i
     }
 }
 
-Tcounts counts_of(const Tmaterial& m) {
-    Tcounts c{};
-    for (int i = 0; i < m.nb_white; ++i)
-        ++c[size_t(m.white[size_t(i)] - 1)];
-    for (int i = 0; i < m.nb_black; ++i)
-        ++c[size_t(5 + m.black[size_t(i)] - 1)];
-    return c;
-}
-
 // The same position with the colours exchanged and the board turned over.
 void swap_colours(Tmaterial& m, Tsquares& sq, int& side) {
     Tposition p = position_of(m, sq);
@@ -189,42 +166,18 @@ void swap_colours(Tmaterial& m, Tsquares& sq, int& side) {
     side ^= 1;
 }
 
-// The value of a position of any material up to four men, sides as on the board. Asked for every
-// move out of an endgame: the endgames met so far are kept by material.
-int value_of(const Tmaterial& m, Tsquares sq, int side) {
-    struct Tknown {
-        Tmaterial       material;
-        const Tendgame* endgame;
-        bool            swapped; // stored with the colours exchanged
-    };
-    static std::vector<Tknown> known;
+// The value of a position of any material up to four men, sides as on the board: by the
+// endgame it is in, or its colours exchanged when the stronger side is Black.
+int value_of(Tmaterial m, Tsquares sq, int side) {
     if (m.men() == 0)
         return is_legal(m, sq, side) ? DRAW : ILLEGAL;
-    auto it = std::find_if(known.begin(), known.end(), [&](const Tknown& k) { return k.material == m; });
-    if (it == known.end()) {
-        Tmaterial  sm = m;
-        Tsquares   ssq{};
-        int        s       = 0;
-        const bool swapped = class_of(counts_of(m)) < 0;
-        if (swapped)
-            swap_colours(sm, ssq, s);
-        const Tendgame* eg = &solve(sm.name()); // may add endgames of its own
-        it                 = known.insert(known.end(), {m, eg, swapped});
-    }
-    Tmaterial sm = m;
-    if (it->swapped)
-        swap_colours(sm, sq, side);
-    return it->endgame->value_of(sq, side);
+    if (class_of(counts_of_name(m.name().c_str())) < 0)
+        swap_colours(m, sq, side);
+    return solve(m.name()).value_of(sq, side);
 }
 
 tb::Tmen men_of(const Tmaterial& m, const Tsquares& sq) {
-    tb::Tmen men;
-    men.wk = sq[0];
-    men.bk = sq[1];
-    men.w1 = sq[2];
-    men.w2 = m.nb_white > 1 ? sq[3] : 0;
-    men.b1 = m.nb_black ? sq[size_t(2 + m.nb_white)] : 0;
-    return men;
+    return {sq[0], sq[1], sq[2], m.nb_white > 1 ? sq[3] : 0, m.nb_black ? sq[size_t(2 + m.nb_white)] : 0};
 }
 
 } // namespace
@@ -273,9 +226,8 @@ bool is_legal(const Tmaterial& m, const Tsquares& sq, int side) {
 }
 
 Tendgame::Tendgame(const Tmaterial& m)
-    : material(m), count(2 + m.men()), pawns(m.pawns()), states(pawns ? 32 : 16) {
-    for (int i = 1; i < count; ++i)
-        states *= 64;
+    : material(m), count(2 + m.men()), pawns(m.pawns()),
+      states(uint32_t(pawns ? 32 : 16) << 6 * (count - 1)) {
     solve();
 }
 
@@ -342,7 +294,7 @@ void Tendgame::solve() {
                     n.worst = uint8_t(std::max(int(n.worst), v + 1));
             });
             if (moves == 0)
-                val[side][s] = king_attacked(position_of(material, sq), side) ? 0 : V_DRAW;
+                val[side][s] = is_legal(material, sq, side ^ 1) ? V_DRAW : 0; // in check: mated
         }
 
     // Ply by ply: first the positions decided by moves out of the endgame or whose last move was
@@ -405,7 +357,7 @@ const Tendgame& solve(const std::string& class_name) {
 
 std::vector<int8_t> make_table(const std::string& class_name, int side) {
     const Tmaterial m  = material_of(class_name);
-    const int       id = class_of(counts_of(m));
+    const int       id = class_of(counts_of_name(class_name.c_str()));
     const Tendgame& eg = solve(class_name);
     tb::build_index_tables();
     // Room beyond the expected length, so that a table that comes out longer shows as such.
@@ -429,29 +381,23 @@ std::vector<int8_t> make_table(const std::string& class_name, int side) {
     return table;
 }
 
-void write_tables(const std::string& dir, const std::string& class_name, bool packed) {
-    for (int side = 0; side < 2; ++side) {
-        const std::vector<int8_t> table = make_table(class_name, side);
-        const std::string name = dir + "/" + class_name + (side ? ".nbb" : ".nbw") + (packed ? ".emd" : "");
-        const std::vector<uint8_t> bytes =
-            packed ? emd_encode(table) : std::vector<uint8_t>(table.begin(), table.end());
-        if (FILE* f = std::fopen(name.c_str(), "wb")) {
-            std::fwrite(bytes.data(), 1, bytes.size(), f);
-            std::fclose(f);
-        }
-    }
+std::vector<uint8_t> hex_fixture(const std::string& file) {
+    std::vector<uint8_t> bytes;
+    std::ifstream        in(std::string(BRELOK_SOURCE_DIR) + "/tests/tablebases/data/" + file);
+    for (std::string pair(2, ' '); in >> pair[0] >> pair[1];)
+        bytes.push_back(uint8_t(std::stoi(pair, nullptr, 16)));
+    return bytes;
 }
 
-Tscan scan_class(int id, int side, bool full) {
-    const Tmaterial m = material_of(tb_classes[id].name);
-    Tscan           scan;
+int64_t scan_class(int id, int side, bool full) {
+    const Tmaterial m       = material_of(tb_classes[id].name);
+    int64_t         largest = -1;
     tb::build_index_tables();
     auto visit = [&](const Tsquares& sq, int ep) {
         if (!is_legal(m, sq, side))
             return;
         const uint32_t i = tb_classes[id].index[side](men_of(m, sq), 0, ep);
-        scan.largest     = std::max(scan.largest, int64_t(i));
-        scan.out_of_range += i >= tb_classes[id].expected[side];
+        largest          = std::max(largest, int64_t(i));
     };
     const bool pawns = m.pawns(), first_pawn = m.men() && (m.nb_white ? m.white[0] : m.black[0]) == PAWN;
     for (int key = 0; key < 64; ++key) {
@@ -485,7 +431,7 @@ Tscan scan_class(int id, int side, bool full) {
                     }
         }
     }
-    return scan;
+    return largest;
 }
 
 } // namespace tb_test

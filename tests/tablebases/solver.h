@@ -1,10 +1,11 @@
-// A small retrograde solver for endgames of three and four men, the writer of its results as
-// table files in the engine's index order, and the scan of every legal position of a class.
-// Test tool: plain rather than fast.
+// A small retrograde solver for endgames of three and four men, its results as tables in the
+// engine's index order, the scan of every legal position of a class, and the compressed files
+// kept in data/. Test tool: plain rather than fast.
 #pragma once
 
 #include <array>
 #include <cstdint>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -18,7 +19,6 @@ constexpr int DRAW    = -2;
 struct Tmaterial {
     std::array<int, 2> white{}, black{};
     int                nb_white = 0, nb_black = 0;
-    bool               operator==(const Tmaterial&) const = default;
     int                men() const { return nb_white + nb_black; }
     bool        pawns() const { return white[0] == 1 || white[1] == 1 || black[0] == 1 || black[1] == 1; }
     std::string name() const; // "kqkr"
@@ -56,18 +56,22 @@ bool is_legal(const Tmaterial& m, const Tsquares& sq, int side);
 // The class's table for one side to move in index order, up to its last legal position; slots of
 // no legal position hold 127. Empty when two positions of one slot disagree.
 std::vector<int8_t> make_table(const std::string& class_name, int side);
-// Writes <dir>/<class>.nbw and .nbb, or their .emd forms.
-void write_tables(const std::string& dir, const std::string& class_name, bool packed = false);
+// The bytes of a file of data/ kept as hex: compressed tables written once (the solver's krk
+// tables among them, which the tests check against make_table).
+std::vector<uint8_t> hex_fixture(const std::string& file);
+// Bytes written to a file.
+template <typename T> void write_bytes(const std::string& path, const std::vector<T>& bytes) {
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
 
-// The largest index of a legal position of a class, and how many fall past the table's length.
+// The largest index of a legal position of a class (NO_INDEX or any index past the table's
+// length shows there too).
 // Every slot of a legal position is reached by one whose key king (the side to move's) lies in
 // the a1-d1-d4 triangle, or on files a-d with pawns; kpkp adds its en-passant slots. The king
 // pair leads every index, so the last slots belong to the last key squares: d3 and d4 without
 // pawns, the first and last ranks with them (some orders see the board upside down). `full`
 // scans every key square of the four-man classes too (slow).
-struct Tscan {
-    int64_t largest = -1, out_of_range = 0;
-};
-Tscan scan_class(int id, int side, bool full);
+int64_t scan_class(int id, int side, bool full);
 
 } // namespace tb_test
