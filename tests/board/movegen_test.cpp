@@ -90,24 +90,6 @@ TEST(MakeChild, RecordsAlongALine) {
     }
 }
 
-TEST(MakeChild, DepthOnlyWhenAskedAndFiftyMoveRule) {
-    ASSERT_TRUE(perft_setup(STANDARD_START_FEN));
-    records[0].depth = 5 * ONE_PLY;
-    const Move e4    = legal_move(records[0], "e2e4");
-    records[1].make_child(e4, &records[0], true);
-    EXPECT_EQ(records[1].depth, 4 * ONE_PLY);
-    unmake(e4, &records[0]);
-    records[1].make_child(e4, &records[0], false);
-    EXPECT_EQ(records[1].depth, 0);
-    unmake(e4, &records[0]);
-    records[0].halfmove_clock = 99;
-    records[0].eval_flags     = BOUND_UPPER;
-    EXPECT_EQ(records[0].is_fifty_move_draw(), 0);
-    records[0].halfmove_clock = 100;
-    EXPECT_EQ(records[0].is_fifty_move_draw(), 1);
-    EXPECT_EQ(records[0].eval_flags & (BOUND_MASK | FLAG_DRAW_RULE), BOUND_EXACT | FLAG_DRAW_RULE);
-}
-
 // What the reader makes of a text: the FEN written back (or "refused"), the checkers it found in
 // order, and what it printed ("\n" written as "/n").
 TEST(SetFen, ChecksAndWarnings) {

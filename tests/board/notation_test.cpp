@@ -31,8 +31,9 @@ TEST(Notation, TableOfCases) {
         char text[16] = {};
         if (row[0] == "read") {
             ASSERT_EQ(record.set_fen(row[1].c_str()), 1) << row.where;
-            Move      m    = 0;
-            const int read = coord_to_move(m, row[2].c_str(), board_state.board_type);
+            Move              m = 0;
+            std::vector<char> word(row[2].c_str(), row[2].c_str() + row[2].size() + 1); // over-reads show
+            const int         read = coord_to_move(m, word.data(), board_state.board_type);
             EXPECT_EQ(read ? m : 0, row[3] == "-" ? 0 : spec_move(row[3])) << row.where;
         } else if (row[0] == "write") {
             EXPECT_EQ(move_to_coord(spec_move(row[1]), text, row.number(2)), 1);
