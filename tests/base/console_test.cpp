@@ -37,13 +37,6 @@ TEST_F(Console, LogOnlyMessagesAndPendingLines) {
     EXPECT_EQ(only_log(), "Illegal move (xyz)\nabcdef\n42\n" + out.substr(10, 16 * 500) + "!\n");
 }
 
-TEST_F(Console, LoggingOffCreatesNothing) {
-    config.log_on = 0;
-    EXPECT_EQ(printed_by([] { console.print("seen\n"); }), "seen\n");
-    EXPECT_FALSE(file_exists(dir.file("log")));
-    config.log_on = 1;
-}
-
 TEST_F(Console, ReportErrorShowsThePosition) {
     Tboarddata record;
     ASSERT_EQ(record.set_fen("4k3/8/8/8/8/8/8/4K3 w - -"), 1);
