@@ -7,9 +7,8 @@
 
 class Tkeep {
   public:
-    template <typename... T> explicit Tkeep(T&... values) { (keep(values), ...); }
-    template <typename T> void keep(T& value) {
-        undo.push_back([&value, saved = value] { value = saved; });
+    template <typename... T> explicit Tkeep(T&... values) {
+        (undo.push_back([&values, saved = values] { values = saved; }), ...);
     }
     ~Tkeep() {
         for (auto it = undo.rbegin(); it != undo.rend(); ++it)

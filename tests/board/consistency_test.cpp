@@ -116,21 +116,19 @@ class Tconsistency_checker : public Tperft_observer {
     }
 };
 
-void walk_file(const char* file, int depth) {
-    const std::vector<Tperft_case> cases = read_perft_file(shared_file(file));
-    ASSERT_FALSE(cases.empty()) << file;
-    for (const Tperft_case& c : cases) {
-        ASSERT_TRUE(perft_setup(c.fen)) << c.fen;
-        Tconsistency_checker checker;
-        checker.check(perft_records[0], "after set-up");
-        const uint64_t nodes = perft_observed(depth, checker);
-        EXPECT_EQ(checker.failures, 0) << c.fen << "\n" << checker.report;
-        EXPECT_EQ(nodes, c.count(depth)) << c.fen;
+TEST(Consistency, PerftTreesToDepth3) {
+    for (const char* file : {"perftsuite.epd", "perft_named.epd"}) {
+        const std::vector<Tperft_case> cases = read_perft_file(shared_file(file));
+        ASSERT_FALSE(cases.empty()) << file;
+        for (const Tperft_case& c : cases) {
+            ASSERT_TRUE(perft_setup(c.fen)) << c.fen;
+            Tconsistency_checker checker;
+            checker.check(perft_records[0], "after set-up");
+            const uint64_t nodes = perft_observed(3, checker);
+            EXPECT_EQ(checker.failures, 0) << c.fen << "\n" << checker.report;
+            EXPECT_EQ(nodes, c.count(3)) << c.fen;
+        }
     }
 }
-
-TEST(Consistency, PerftSuiteTreesToDepth3) { walk_file("perftsuite.epd", 3); }
-
-TEST(Consistency, NamedTreesToDepth3) { walk_file("perft_named.epd", 3); }
 
 } // namespace

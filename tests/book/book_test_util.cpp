@@ -3,20 +3,11 @@
 #include <algorithm>
 #include <sstream>
 
-#include "interface/commands.h"
-#include "interface/game.h"
+#include "board/boarddata.h"
+#include "interface/game_session.h"
 
 uint64_t key_after(const std::vector<std::string>& moves, const std::string& fen) {
-    static Tgame board;
-    if (!board.set_start_position(fen.empty() ? STANDARD_START_FEN : fen.c_str()))
-        return 0;
-    for (const std::string& text : moves) {
-        Move move = 0;
-        if (!read_move(move, text.c_str(), board_state.board_type) || !board.is_legal(move)
-            || !board.add_move(move, ORIGIN_ENTERED))
-            return 0;
-    }
-    return board_state.hash_key;
+    return fen_after(fen.empty() ? STANDARD_START_FEN : fen, moves).empty() ? 0 : board_state.hash_key;
 }
 
 Tbook_record book_record(uint64_t key, int mark, std::vector<int> counts) {

@@ -15,11 +15,9 @@
 
 extern char** environ;
 
-namespace {
 double seconds_now() {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
-} // namespace
 
 Ttemp_dir::Ttemp_dir() {
     std::string pattern = (std::filesystem::temp_directory_path() / "brelok_test_XXXXXX").string();

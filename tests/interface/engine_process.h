@@ -18,6 +18,8 @@ class Ttemp_dir {
     std::string dir;
 };
 
+// Seconds on a steady clock, for time limits.
+double      seconds_now();
 std::string read_file(const std::string& path);
 void        write_file(const std::string& path, const std::string& content);
 bool        file_exists(const std::string& path);

@@ -1,8 +1,10 @@
 // Whole games through the real binary, as an xboard interface plays them, where the engine's own
-// moves or the timing decide what follows: pondering hits and misses, the interrupt signal, and a
-// game grown to the length the record holds. (Take-backs, bad input, analyze mode and resignation
-// have sessions of their own.)
+// moves or the timing decide what follows: pondering hits and misses, the clock, the interrupt
+// signal and "?", a game grown to the length the record holds, and UCI commands answered while a
+// search runs. (Take-backs, bad input, analyze mode and resignation have sessions of their own.)
+#include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -21,6 +23,13 @@ std::string line_after(Tgame_session& s, const std::string& head) {
         return "";
     const size_t from = s.engine.output().rfind(head, s.mark) + head.size();
     return s.engine.output().substr(from, s.mark - 1 - from);
+}
+
+// The seconds of the last statistics line (" time:1.23s, nodes:...") after `from`: what the
+// engine says it used, never the wall clock of the test.
+double reported_seconds(Tgame_session& s, size_t from) {
+    const size_t at = s.engine.output().rfind(" time:");
+    return at == std::string::npos || at < from ? -1 : std::atof(s.engine.output().c_str() + at + 6);
 }
 
 TEST(GameFlow, PonderHitPlaysAtOnceAndMissTakesThePredictionBack) {
@@ -53,17 +62,21 @@ TEST(GameFlow, PonderHitPlaysAtOnceAndMissTakesThePredictionBack) {
     EXPECT_EQ(s.engine.errors(), "");
 }
 
-TEST(GameFlow, InterruptIsIgnoredUnderXboardAndOnlyStopsASearchAtTheConsole) {
+TEST(GameFlow, ClockInterruptAndMoveNow) {
     Tgame_session s(QUIET);
     s.send("xboard\nprotover 2\n");
     ASSERT_TRUE(s.expect("done=1\n"));
-    kill(s.engine.process_id(), SIGINT);
-    s.send("easy\nnew\ne2e4\n");
+    kill(s.engine.process_id(), SIGINT); // ignored under xboard, while waiting or thinking
+    s.send("easy\nnew\ntime 6000\notim 6000\ne2e4\n");
     for (int i = 0; i < 3; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(40));
         kill(s.engine.process_id(), SIGINT);
     }
-    EXPECT_NE(s.next_move(), "");
+    size_t from = s.mark;
+    EXPECT_NE(s.next_move(30), "");
+    // 6000 centiseconds over 37 moves: 1.62 s, stopped at the first tick past it (and some slack
+    // for a loaded machine).
+    EXPECT_TRUE(reported_seconds(s, from) >= 0 && reported_seconds(s, from) <= 6000 / 3700.0 + 0.6);
     s.send("quit\n");
     EXPECT_EQ(s.engine.wait_exit(), 0);
     Tgame_session console; // a long search, interrupted once it shows its second iteration
@@ -71,6 +84,13 @@ TEST(GameFlow, InterruptIsIgnoredUnderXboardAndOnlyStopsASearchAtTheConsole) {
     ASSERT_TRUE(console.expect("\n 2"));
     kill(console.engine.process_id(), SIGINT);
     EXPECT_NE(console.next_move(10), "");
+    // Half an hour on the clock: the search would think for a long time, "?" stops it.
+    console.send("time 180000\notim 180000\nd2d4\n");
+    ASSERT_TRUE(console.expect("\n 3."));
+    from = console.mark;
+    console.send("?\n");
+    EXPECT_NE(console.next_move(10), "");
+    EXPECT_TRUE(reported_seconds(console, from) >= 0 && reported_seconds(console, from) < 20.0);
     console.send("quit\n");
     EXPECT_EQ(console.engine.wait_exit(), 0);
 }
@@ -92,6 +112,24 @@ TEST(GameFlow, TheGameStopsAtTheLengthTheRecordHolds) {
     const size_t      undone = after.find(fen_line({"g1f3"}));
     ASSERT_NE(undone, std::string::npos);
     EXPECT_NE(after.find(fen_line({"g1f3", "g8f6"}), undone), std::string::npos);
+}
+
+// While a search runs: isready answered without ending it, stop within a tick (ping and "." in
+// analyze mode: sessions/analyze.txt).
+TEST(GameFlow, UciAnswersDuringASearch) {
+    Tgame_session uci;
+    uci.send("uci\nposition startpos\ngo infinite\n");
+    ASSERT_TRUE(uci.expect("info depth 3 "));
+    uci.send("isready\n");
+    ASSERT_TRUE(uci.expect("readyok\n"));
+    EXPECT_TRUE(uci.expect("info depth ", 10)) << "the search went on";
+    const double stopped = seconds_now();
+    uci.send("stop\n");
+    ASSERT_TRUE(uci.expect("bestmove "));
+    EXPECT_LT(seconds_now() - stopped, 0.5 + 0.25); // a tick, and some slack for a busy machine
+    EXPECT_EQ(uci.rest().find("readyok"), std::string::npos);
+    uci.send("quit\n");
+    EXPECT_EQ(uci.engine.wait_exit(), 0);
 }
 
 } // namespace

@@ -1,20 +1,12 @@
 #include "game_session.h"
 
 #include <algorithm>
-#include <chrono>
 
 #include "base/data_rows.h"
 #include "board/boarddata.h"
 #include "board/notation.h"
 #include "interface/commands.h"
 #include "interface/game.h"
-
-std::string program_id() {
-    const std::string id = test_data("interface/data/start_display.txt");
-    return id.substr(1, id.find('\n', 1) - 1);
-}
-
-std::string start_display() { return test_data("interface/data/start_display.txt"); }
 
 std::string protocol_lines(const std::string& out) {
     std::string kept;
@@ -28,11 +20,6 @@ std::string protocol_lines(const std::string& out) {
 }
 
 namespace {
-double seconds_from_now(double seconds) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count()
-           + seconds;
-}
-
 Ttemp_dir& prepared(Ttemp_dir& dir, const std::string& extra) {
     write_file(dir.file("brelok.ini"), settings_with(extra));
     return dir;
@@ -61,7 +48,7 @@ bool Tgame_session::expect(const std::string& text, double seconds) {
 
 std::string Tgame_session::next_move(double seconds) {
     // "N. ... e7e5" under protocol 1, "move e7e5" under protocol 2: whichever comes first.
-    for (const double until = seconds_from_now(seconds);;) {
+    for (const double until = seconds_now() + seconds;;) {
         const std::string& out   = engine.output();
         const size_t       old   = out.find(". ... ", mark);
         const size_t       fresh = out.find("\nmove ", mark == 0 ? 0 : mark - 1);
@@ -72,7 +59,7 @@ std::string Tgame_session::next_move(double seconds) {
             mark = end + 1;
             return out.substr(at, end - at);
         }
-        if (seconds_from_now(0) >= until)
+        if (seconds_now() >= until)
             return "";
         engine.wait_for("\n", 0.05, out.size());
     }
@@ -106,10 +93,7 @@ std::vector<std::string> legal_moves(const std::string& fen) {
     if (!here.set_fen(fen.c_str()))
         return found;
     here.gen_legal();
-    for (int i = 1; i <= here.nb_moves; ++i) {
-        char text[8];
-        move_to_coord(here.moves[i], text, here.side_to_move());
-        found.push_back(text);
-    }
+    for (int i = 1; i <= here.nb_moves; ++i)
+        found.push_back(coord_text(here.moves[i], here.side_to_move()));
     return found;
 }

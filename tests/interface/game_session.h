@@ -7,11 +7,6 @@
 
 #include "engine_process.h"
 
-// "Brelok[host] version", as the engine names itself.
-std::string program_id();
-// The console display of the standard start position at the start of the loop (with the empty
-// line the loop prints first).
-std::string start_display();
 // The output without the search's reports (lines starting with a blank, the board's file letters
 // excepted) and the "used less time" notes.
 std::string protocol_lines(const std::string& output);

@@ -1,7 +1,9 @@
 // The command reader's pieces in process: typed moves (data/read_move.txt), numbers read like
-// the C library's scanner (data/scan_numbers.txt), settings commands, and the time budget of a
-// move (data/time_budget.txt).
+// the C library's scanner (data/scan_numbers.txt), settings commands (data/settings_commands.txt),
+// and the time budget of a move (data/time_budget.txt).
+#include <algorithm>
 #include <gtest/gtest.h>
+#include <map>
 
 #include "base/config.h"
 #include "base/data_rows.h"
@@ -53,42 +55,29 @@ class SettingsCommand : public Tin_temp_dir {
                 config.max_sd,      config.noise};
 };
 
-TEST_F(SettingsCommand, LevelFormsClocksAndSubstringOrder) {
-    const std::pair<const char*, int> lines[] = {
-        {"level 40 5 0", 1}, {"level 0 0:30 2", 1}, {"level 0 2:90 1", 1}, {"level 7 x", 0},
-        {"time 6000", 1},    {"otim 4500", 1},      {"time abc", 0}};
-    for (const auto& [line, result] : lines)
-        EXPECT_EQ(settings_command(line), result) << line;
-    // The 30 seconds dropped out, 2:90 is three minutes; a failed form keeps what it read;
-    // "otim" is tried before "time".
-    EXPECT_EQ(config.level_moves, 7);
-    EXPECT_EQ(config.level_minutes, 3);
-    EXPECT_EQ(config.level_increment, 1);
-    EXPECT_EQ(config.time_left, 6000);
-    EXPECT_EQ(config.otim_left, 4500);
-
+// line | what the command returns | settings after it: data/settings_commands.txt.
+TEST_F(SettingsCommand, TableOfLines) {
+    // clang-format off
+    const std::map<std::string, int*> settings{
+        {"level_moves", &config.level_moves}, {"level_minutes", &config.level_minutes},
+        {"level_increment", &config.level_increment}, {"time_left", &config.time_left},
+        {"otim_left", &config.otim_left},     {"book_on", &config.book_on}, {"log_on", &config.log_on},
+        {"ponder_on", &config.ponder_on},     {"flip", &config.flip},       {"max_sd", &config.max_sd},
+        {"noise", &config.noise}};
+    // clang-format on
     config.book_on = 1;
-    EXPECT_EQ(settings_command("selectivite book off"), 0); // selectivite first, badly formed
-    EXPECT_EQ(config.book_on, 1);
-    EXPECT_EQ(settings_command("logbook off"), 1); // book before log
-    EXPECT_EQ(config.book_on, 0);
-    EXPECT_EQ(config.log_on, 1);
-    EXPECT_EQ(settings_command("ponder offside"), 1);
-    EXPECT_EQ(config.ponder_on, 0);
-    EXPECT_EQ(settings_command("ponder"), 1);
-    EXPECT_EQ(config.ponder_on, 1);
-    const int flip = config.flip;
-    EXPECT_EQ(settings_command("flip"), 1);
-    EXPECT_EQ(settings_command("flip "), 0); // "is" tests want the whole line
-    EXPECT_EQ(config.flip, !flip);
-    EXPECT_EQ(settings_command("white"), 1);
-    EXPECT_EQ(settings_command("protover 2"), 0);
-
-    write_file(dir.file("brelok.ini"), "a=1\nmax_sd=35\nb=2\n"); // numbers go to memory and file
-    EXPECT_EQ(settings_command("max_sd 12"), 1);
-    EXPECT_EQ(config.max_sd, 12);
-    EXPECT_EQ(settings_command("noiseply -2"), 1);
-    EXPECT_EQ(read_file(dir.file("brelok.ini")), "a=1\nmax_sd=12\nb=2\nnoise=-2\n");
+    config.flip    = 0;
+    write_file(dir.file("brelok.ini"), "a=1\nmax_sd=35\nb=2\n");
+    for (const Trow& row : read_rows("interface/data/settings_commands.txt")) {
+        EXPECT_EQ(settings_command(row[0].c_str()), row.number(1)) << row.where;
+        for (const std::string& check : words(row[2])) {
+            const std::string name = check.substr(0, check.find('='));
+            std::string       value =
+                name == "file" ? read_file(dir.file("brelok.ini")) : std::to_string(*settings.at(name));
+            std::replace(value.begin(), value.end(), '\n', '/');
+            EXPECT_EQ(value, check.substr(name.size() + 1)) << row.where;
+        }
+    }
 }
 
 // time left | moves per level | increment | game ply | analysing | seconds for the move

@@ -1,6 +1,7 @@
 // The transposition table: keys after moves against make-move, the two-slot store with its
 // replacement and ageing rules, the probe's verdicts, and the stored line.
 #include <gtest/gtest.h>
+#include <tuple>
 
 #include "base/config.h"
 #include "base/data_rows.h"
@@ -145,24 +146,19 @@ TEST_F(HashProbe, DepthAndBoundsDecide) {
     EXPECT_EQ(hash_tables.fill(node, 0).score, 77);
 }
 
+// In a game, EFFACER_HT | the stored result kept, aged (outside a game the tables are cleared
+// whatever it says).
 TEST_F(HashProbe, SearchStartAgesInAGameWhenAskedClearsOtherwise) {
-    Tkeep      saved(config.in_game, config.fritz_mode, config.EFFACER_HT);
-    const auto stored = [] { return hash_tables.probe_slot(board_state.hash_key); };
-    config.in_game    = 1;
+    Tkeep saved(config.in_game, config.fritz_mode, config.EFFACER_HT);
     config.fritz_mode = 0;
-    config.EFFACER_HT = 0;
-    store_here(line.node(), PLY, BOUND_EXACT, 0, 0);
-    hash_tables.prepare_for_search();
-    ASSERT_NE(stored(), nullptr);
-    EXPECT_EQ(stored()->age, AGE_OLD);
-    config.EFFACER_HT = 1;
-    hash_tables.prepare_for_search();
-    EXPECT_EQ(stored(), nullptr);
-    store_here(line.node(), PLY, BOUND_EXACT, 0, 0);
-    config.in_game    = 0;
-    config.EFFACER_HT = 0; // outside a game the tables are cleared whatever it says
-    hash_tables.prepare_for_search();
-    EXPECT_EQ(stored(), nullptr);
+    for (const auto& [in_game, clear, kept] : {std::tuple{1, 0, true}, {1, 1, false}, {0, 0, false}}) {
+        config.in_game    = in_game;
+        config.EFFACER_HT = clear;
+        store_here(line.node(), PLY, BOUND_EXACT, 0, 0);
+        hash_tables.prepare_for_search();
+        const Thash_slot* stored = hash_tables.probe_slot(board_state.hash_key);
+        EXPECT_TRUE(kept ? stored && stored->age == AGE_OLD : !stored) << in_game << clear;
+    }
 }
 
 // The knights go out and back, each position stored with the move played.

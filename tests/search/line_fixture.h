@@ -58,13 +58,9 @@ class Tline {
         records[ply + 1].make_child(m, &records[ply], true);
         ++ply;
     }
-    void take_back() {
-        unmake(records[ply].move, &records[ply - 1]);
-        --ply;
-    }
     void unwind() {
-        while (ply > 0)
-            take_back();
+        for (; ply > 0; --ply)
+            unmake(records[ply].move, &records[ply - 1]);
     }
     ~Tline() { unwind(); }
 };

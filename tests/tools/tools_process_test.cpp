@@ -38,14 +38,12 @@ TEST(ToolsProcess, DiagnosticSuiteFromTheCommandLine) {
     EXPECT_FALSE(file_exists(dir.file("tests.log")));
 }
 
-// One session: the test command (numbered results, the stable-value stop, a suite without "bm"),
-// then badeval, stat and speed.
+// One session: the test command (numbered results, the stable-value stop), then badeval, stat, speed.
 TEST(ToolsProcess, TestBadevalStatAndSpeedCommands) {
     Tgame_session s("max_sd=3");
     write_file(
         s.dir.file("suite.epd"),
         "6k1/5ppp/8/8/8/8/8/R5K1 w - - bm Ra8; id \"mate\";\n4k3/8/8/8/3q4/8/3R4/4K3 w - - bm Kf1 Ke2;\n");
-    write_file(s.dir.file("nobm.epd"), "4k3/8/8/8/3q4/8/3R4/4K3 w - - id \"no bm\";\n");
     write_file(s.dir.file("stable.epd"),
                "4k3/8/8/8/3q4/8/3R4/4K3 w - - bm Rxd4\n6k1/5ppp/8/8/8/8/8/R5K1 w - - bm Ra8\n");
     const std::string summary = "\"suite.epd\", <date>,  1/2 solved, Time:";
@@ -58,7 +56,6 @@ TEST(ToolsProcess, TestBadevalStatAndSpeedCommands) {
     EXPECT_TRUE(loose_contains(out, summary + "0s, Consec:0\nThe log file suite.001 has been created.\n"));
     out = command(s, "test suite.epd 1 1", "has been created.\n");
     EXPECT_TRUE(loose_contains(out, summary + "1s, Consec:1\nThe log file suite.002 has been created.\n"));
-    EXPECT_EQ(count(command(s, "test nobm.epd 0", "Consec:0\n"), "No best move provided\n"), 1);
     command(s, "test suite.epd\ntest absent.epd 0",
             "Impossible d'ouvrir le fichier absent.epd !\n"); // too few words: nothing
     // A value stable for two iterations ends each position before the depth limit.
@@ -80,7 +77,7 @@ TEST(ToolsProcess, TestBadevalStatAndSpeedCommands) {
     EXPECT_EQ(s.engine.wait_exit(), 0);
     // The result files' contents are pinned by the in-process tests: here only which were made.
     EXPECT_TRUE(file_exists(s.dir.file("suite.002")));
-    EXPECT_FALSE(file_exists(s.dir.file("suite.003")) || file_exists(s.dir.file("nobm.001")));
+    EXPECT_FALSE(file_exists(s.dir.file("suite.003")));
 }
 
 } // namespace
