@@ -9,7 +9,6 @@
 #include "board/boarddata.h"
 #include "interface/commands.h"
 #include "interface/in_temp_dir.h"
-#include "interface/stdin_pipe.h"
 
 namespace {
 

@@ -90,6 +90,16 @@ TEST(MakeChild, RecordsAlongALine) {
     }
 }
 
+TEST(MakeChild, FiftyMoveDrawFromTheHundredthHalfMove) {
+    ASSERT_TRUE(perft_setup(STANDARD_START_FEN));
+    records[0].halfmove_clock = 99;
+    records[0].eval_flags     = BOUND_UPPER;
+    EXPECT_EQ(records[0].is_fifty_move_draw(), 0);
+    records[0].halfmove_clock = 100;
+    EXPECT_EQ(records[0].is_fifty_move_draw(), 1);
+    EXPECT_EQ(records[0].eval_flags & (BOUND_MASK | FLAG_DRAW_RULE), BOUND_EXACT | FLAG_DRAW_RULE);
+}
+
 // What the reader makes of a text: the FEN written back (or "refused"), the checkers it found in
 // order, and what it printed ("\n" written as "/n").
 TEST(SetFen, ChecksAndWarnings) {

@@ -38,7 +38,6 @@ struct Tperft_case {
     std::string           id;
     int                   line = 0;
 
-    int      max_depth() const { return int(counts.size()) - 1; }
     uint64_t count(int depth) const {
         return depth > 0 && depth < int(counts.size()) ? counts[size_t(depth)] : 0;
     }

@@ -8,21 +8,24 @@
 #include "base/config.h"
 #include "base/console.h"
 #include "engine_process.h"
+#include "stdin_pipe.h"
 
 class Tin_temp_dir : public ::testing::Test {
   protected:
     void SetUp() override {
         old_dir = std::filesystem::current_path();
         std::filesystem::current_path(dir.path());
-        console.log_name.clear();
-        console.log_pending[0] = '\0';
-        config.log_on          = 1;
-        config.ENABLE_LOG      = 1;
+        fresh_log();
+        config.log_on     = 1;
+        config.ENABLE_LOG = 1;
     }
     void TearDown() override {
+        fresh_log();
+        std::filesystem::current_path(old_dir);
+    }
+    static void fresh_log() {
         console.log_name.clear();
         console.log_pending[0] = '\0';
-        std::filesystem::current_path(old_dir);
     }
     std::string only_log() const {
         const std::vector<std::string> names = list_dir(dir.file("log"));
@@ -31,4 +34,9 @@ class Tin_temp_dir : public ::testing::Test {
 
     Ttemp_dir             dir;
     std::filesystem::path old_dir;
+};
+
+// In-process runs of the tools, whose searches poll a standard input that must stay open and silent.
+class Ttool_test : public Tin_temp_dir {
+    Tstdin_pipe input;
 };

@@ -10,7 +10,6 @@
 #include "bench/bench_search.h"
 #include "board/notation.h"
 #include "interface/in_temp_dir.h"
-#include "interface/stdin_pipe.h"
 #include "line_fixture.h"
 #include "search/search.h"
 

@@ -2,9 +2,9 @@
 #include <gtest/gtest.h>
 
 #include "base/data_rows.h"
+#include "interface/in_temp_dir.h"
 #include "loose_match.h"
 #include "search/search.h"
-#include "tool_fixture.h"
 #include "tools/benchmark_positions.h"
 #include "tools/tools.h"
 

@@ -4,8 +4,8 @@
 
 #include "base/data_rows.h"
 #include "board/boarddata.h"
+#include "interface/in_temp_dir.h"
 #include "search/search.h"
-#include "tool_fixture.h"
 #include "tools/tools.h"
 
 namespace {
