@@ -82,14 +82,13 @@ int main(int argc, char** argv) {
     double    total_seconds = 0;
     for (int i = 0; i < NB_BENCHMARK_POSITIONS; ++i) {
         Tbench_result result;
-        console.to_screen  = false;
-        result             = bench_position(i, depth);
-        console.to_screen  = true;
-        char move_text[16] = "none";
-        if (result.best_move)
-            move_to_coord(result.best_move, move_text, result.side);
+        console.to_screen = false;
+        result            = bench_position(i, depth);
+        console.to_screen = true;
+        const std::string move_text =
+            result.best_move ? coord_text(result.best_move, Color(result.side)) : "none";
         const long long nps = result.seconds > 0 ? (long long)(double(result.nodes) / result.seconds) : 0;
-        std::printf("%2d  %-6s %6d  %12lld  %8.2f  %10lld\n", i, move_text, result.score,
+        std::printf("%2d  %-6s %6d  %12lld  %8.2f  %10lld\n", i, move_text.c_str(), result.score,
                     (long long)result.nodes, result.seconds, nps);
         total_nodes += result.nodes;
         total_seconds += result.seconds;

@@ -162,12 +162,11 @@ void Tplay::refresh_entry_board() {
 }
 
 void Tplay::print_move_played() {
-    char text[8];
-    move_to_coord(game.moves[game.game_ply], text, ~game.root.side_to_move());
+    const std::string text = coord_text(game.moves[game.game_ply], ~game.root.side_to_move());
     if (xboard_protocol >= 2)
-        console.print("move %s\n", text);
+        console.print("move %s\n", text.c_str());
     else
-        console.print("%d. ... %s\n", (game.game_ply + 1) / 2, text);
+        console.print("%d. ... %s\n", (game.game_ply + 1) / 2, text.c_str());
     answer_held_pings();
 }
 

@@ -91,9 +91,8 @@ void Tplay::play_entered_move() {
         return;
     }
     if (!game.add_move(move, ORIGIN_ENTERED)) {
-        char text[8];
-        move_to_coord(move, text, game.root.side_to_move());
-        console.print("Illegal move (game too long): %s\n", text);
+        console.print("Illegal move (game too long): %s\n",
+                      coord_text(move, game.root.side_to_move()).c_str());
         config.restart = 0;
         return;
     }
@@ -184,13 +183,12 @@ void Tplay::print_game_table() {
             console.print(">\n%3d.", (i + 1) / 2);
         else
             console.print(">        ");
-        char       text[8];
-        const auto mover = Color(game.start_side ^ ((i - 1) & 1));
-        move_to_coord(game.moves[i], text, mover);
-        const int score = game.scores[i];
-        char      score_text[16];
+        const auto        mover = Color(game.start_side ^ ((i - 1) & 1));
+        const std::string text  = coord_text(game.moves[i], mover);
+        const int         score = game.scores[i];
+        char              score_text[16];
         snprintf(score_text, sizeof score_text, "%d", std::abs(score) <= 32000 ? score : 0);
-        console.print(">%9s%7s%7d%6.0lf", text, score_text, game.depths[i], game.times[i]);
+        console.print(">%9s%7s%7d%6.0lf", text.c_str(), score_text, game.depths[i], game.times[i]);
     }
     console.print(">\n");
 }

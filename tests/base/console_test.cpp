@@ -12,10 +12,6 @@
 
 namespace {
 
-double seconds() {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
-
 class Console : public Tin_temp_dir {};
 
 // ">" marks a log-only message; a line waits in the log until its end; a pending text too long to
@@ -49,11 +45,11 @@ TEST_F(Console, ReportErrorShowsThePosition) {
 
 TEST_F(Console, NothingBlocksWhileNoWholeLineIsThere) {
     Tstdin_pipe  input;
-    const double start = seconds();
+    const double start = seconds_now();
     EXPECT_EQ(read_command(0), CMD_NONE);
     input.send("for");
     EXPECT_EQ(read_command(0), CMD_NONE);
-    EXPECT_LT(seconds() - start, 0.1);
+    EXPECT_LT(seconds_now() - start, 0.1);
     input.send("ce\nnew\n");
     EXPECT_EQ(read_command(0), CMD_FORCE);
     EXPECT_EQ(read_command(0), CMD_NEW);
@@ -67,17 +63,17 @@ TEST_F(Console, CommandSentWhileBusyIsSeenAtTheNextTick) {
     double       sent_at = 0;
     std::thread  opponent([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
-        sent_at = seconds();
+        sent_at = seconds_now();
         input.send("go\n");
     });
-    const double start = seconds();
+    const double start = seconds_now();
     int          code = CMD_NONE, polls = 0;
-    while (code == CMD_NONE && seconds() - start < 3)
+    while (code == CMD_NONE && seconds_now() - start < 3)
         if (config.tick.exchange(0, std::memory_order_relaxed)) {
             ++polls;
             code = read_command(0);
         }
-    const double seen_at = seconds();
+    const double seen_at = seconds_now();
     opponent.join();
     EXPECT_EQ(code, CMD_GO);
     EXPECT_LE(seen_at - sent_at, 0.65);

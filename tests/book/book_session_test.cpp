@@ -105,9 +105,7 @@ TEST(BookSession, AskedUntilTheFirstSearchNeverAfterEditOrWhenOffAndUpdatedByRes
 
     // Switched off in the settings: a search from the start. The console's book commands reach
     // their files: fusion doubles, filtrebin writes a new book, filtre replaces its input.
-    std::string settings = default_settings();
-    settings.replace(settings.find("ENABLE_BOOK=TRUE"), 16, "ENABLE_BOOK=FALSE");
-    write_file(s.dir.file("brelok.ini"), settings);
+    write_file(s.dir.file("brelok.ini"), settings_with("ENABLE_BOOK=FALSE"));
     Tengine_process off(s.dir.path());
     off.send("xboard\neasy\nmax_sd 2\nnew\ngo\n");
     ASSERT_TRUE(off.wait_for(". ... "));

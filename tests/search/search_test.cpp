@@ -42,11 +42,9 @@ TEST_F(Searching, ResultsOfWholeSearches) {
         config.max_sd                       = s.size() > 3 ? std::stoi(s[3]) : max_sd;
         config.min_sd                       = s.size() > 4 ? std::stoi(s[4]) : min_sd;
         ASSERT_TRUE(set_position(row[0].c_str())) << row.where;
-        root.halfmove_clock = std::stoi(s[2]);
-        const Move best     = think(std::stoi(s[0]), std::stoi(s[1]));
-        char       text[8]  = "-";
-        if (best)
-            move_to_coord(best, text, root.side);
+        root.halfmove_clock    = std::stoi(s[2]);
+        const Move        best = think(std::stoi(s[0]), std::stoi(s[1]));
+        const std::string text = best ? coord_text(best, root.side_to_move()) : "-";
         EXPECT_TRUE(r[0] == "*" || text == r[0]) << row.where << ": " << text;
         EXPECT_TRUE(
             r[1] == "*"

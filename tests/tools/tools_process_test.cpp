@@ -21,8 +21,7 @@ const std::string RESULT = "found  1:   Ra8 (MAT en 1) at ply  1 in <t> s (<n> e
 
 TEST(ToolsProcess, DiagnosticSuiteFromTheCommandLine) {
     Ttemp_dir dir;
-    write_file(dir.file("brelok.ini"),
-               default_settings().replace(default_settings().find("max_sd=35"), 9, "max_sd=3"));
+    write_file(dir.file("brelok.ini"), settings_with("max_sd=3"));
     write_file(dir.file("EPD2DIAG.EPD"),
                "6k1/5ppp/8/8/8/8/8/R5K1 w - - bm Ra8;\r\n4k3/8/8/8/3q4/8/3R4/4K3 w - - bm Kf1\r\n");
     Tengine_process engine(dir.path(), {"EPD2DIAG.EPD"});
