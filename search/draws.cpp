@@ -3,6 +3,8 @@
 // much weaker known opponent.
 #include "search/draws.h"
 
+#include <algorithm>
+
 #include "base/config.h"
 #include "eval/root_snapshot.h"
 #include "search/search.h"
@@ -29,10 +31,19 @@ void mark_draw(Tboarddata& node) {
     node.eval_flags = BOUND_EXACT | FLAG_DRAW_RULE;
 }
 
-// An earlier position of the same side to move on the line, within the half-move clock.
-bool repeats_on_line(const Tboarddata& node) {
-    const Tboard& b     = board_state;
-    const int     reach = b.ply < node.halfmove_clock ? b.ply : node.halfmove_clock;
+// How far back the line may be compared with the node, at most `limit` plies: a position after
+// a null move repeats nothing before it, so the walk stops at the nearest one.
+int plies_since_null_move(const Tboarddata& node, int limit) {
+    const Tboarddata* record = &node;
+    int               back   = 0;
+    for (; back < limit && move_kind(record->move) != KIND_NULL; ++back)
+        record = record->parent;
+    return back;
+}
+
+// An earlier position of the same side to move on the line, within `reach` plies.
+bool repeats_on_line(int reach) {
+    const Tboard& b = board_state;
     for (int back = 2; back <= reach; back += 2)
         if (b.key_history[b.game_ply + b.ply - back] == b.hash_key)
             return true;
@@ -54,11 +65,16 @@ bool repeats_in_game(const Tboarddata& node) {
 } // namespace
 
 bool check_repetition(Tboarddata& node) {
-    if ((board_state.ply >= 2 && repeats_on_line(node)) || (config.in_game && repeats_in_game(node))) {
+    const int ply      = board_state.ply;
+    const int in_clock = std::min(ply, node.halfmove_clock);
+    // In a game the walk goes on to the root: the game before it is reached only through a line
+    // without a null move.
+    const int  since_null = plies_since_null_move(node, config.in_game ? ply : in_clock);
+    const bool repeated   = repeats_on_line(std::min(since_null, in_clock))
+                          || (config.in_game && since_null == ply && repeats_in_game(node));
+    if (repeated)
         mark_draw(node);
-        return true;
-    }
-    return false;
+    return repeated;
 }
 
 int contempt_draw_score(const Tboarddata& node) {

@@ -46,6 +46,17 @@ TEST_F(Rules, RepetitionOnTheLineWithinTheClock) {
     EXPECT_EQ(line.node().eval_flags, BOUND_EXACT | FLAG_DRAW_RULE);
     line.node().halfmove_clock = 3; // the start position lies beyond the clock
     EXPECT_FALSE(check_repetition(line.node()));
+    // Two null moves in a row come back to the position before them, and what follows them is
+    // compared only with what follows them.
+    ASSERT_TRUE(line.setup(START));
+    play("g1f3");
+    line.play(NULL_MOVE);
+    line.play(NULL_MOVE);
+    EXPECT_FALSE(check_repetition(line.node()));
+    play("g8f6 f3g1 f6g8");
+    EXPECT_FALSE(check_repetition(line.node()));
+    play("g1f3");
+    EXPECT_TRUE(check_repetition(line.node()));
 }
 
 TEST_F(Rules, GameHistoryNeedsTwoOccurrencesAtTheRootOneBelow) {
@@ -67,6 +78,11 @@ TEST_F(Rules, GameHistoryNeedsTwoOccurrencesAtTheRootOneBelow) {
     board_state.key_history[GAME_PLY - 1] = board_state.hash_key;
     EXPECT_TRUE(check_repetition(line.node()));
     config.in_game = 0; // the game history is only looked at in a game
+    EXPECT_FALSE(check_repetition(line.node()));
+    config.in_game = 1; // nor through a null move
+    line.unwind();
+    line.play(NULL_MOVE);
+    line.play(NULL_MOVE);
     EXPECT_FALSE(check_repetition(line.node()));
 }
 
