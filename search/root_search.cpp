@@ -131,7 +131,7 @@ void Tsearch::run_root_moves(Tboarddata& root, int& alpha, int beta, int& best, 
             sort_root_moves();
             if (!re_searched)
                 last_change[d] = console.now();
-            if (root.depth >= ONE_PLY && std::abs(result_score(root)) != SCORE_INFINITE
+            if (!abort_flag && root.depth >= ONE_PLY && std::abs(result_score(root)) != SCORE_INFINITE
                 && hash_tables.has_slots()) {
                 hash_tables.fill(root, result);
                 hash_tables.store();
@@ -241,7 +241,8 @@ Move Tsearch::root_search(Tboarddata& root, int alpha, int beta) {
     }
 
     sort_root_moves();
-    if (!(result_flags(root) & FLAG_DRAW_RULE) && root.depth >= ONE_PLY
+    // An aborted iteration stores nothing: its result covers only the moves it reached.
+    if (!abort_flag && !(result_flags(root) & FLAG_DRAW_RULE) && root.depth >= ONE_PLY
         && std::abs(result_score(root)) != SCORE_INFINITE && hash_tables.has_slots()) {
         hash_tables.fill(root, result);
         hash_tables.store();

@@ -2,6 +2,7 @@
 // that never yields a line, the benchmark's settings, and everything put back afterwards.
 #pragma once
 
+#include <functional>
 #include <gtest/gtest.h>
 #include <sstream>
 
@@ -30,6 +31,28 @@ inline std::string without_figures(const std::string& text) {
     }
     return out;
 }
+
+// Sees every node of the searches run while it lives: the poll reads the input at a node once the
+// ticker has ticked, and the watcher ticks again each time. It answers the command read there.
+class Twatch_nodes {
+  public:
+    explicit Twatch_nodes(std::function<int()> watch) {
+        watcher()           = std::move(watch);
+        search_input_reader = [](int) {
+            config.tick = 1;
+            return watcher()();
+        };
+        config.tick = 1;
+    }
+    ~Twatch_nodes() { search_input_reader = previous; }
+
+  private:
+    static std::function<int()>& watcher() {
+        static std::function<int()> watch;
+        return watch;
+    }
+    Tinput_reader previous = search_input_reader;
+};
 
 class Searching : public Tin_temp_dir {
   protected:

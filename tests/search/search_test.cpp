@@ -1,9 +1,12 @@
 // Whole searches: mates and their scores, draws by rule on the line and in the game, the stop
 // rules of the think driver outside the clock, and the mate arithmetic. (That a search depends on
 // nothing a search before it left: the bench signature, whose positions run one after another.)
+#include <cstring>
 #include <gtest/gtest.h>
 
+#include "base/command_codes.h"
 #include "base/data_rows.h"
+#include "search/hash_table.h"
 #include "search/score.h"
 #include "search_fixture.h"
 #include "tools/benchmark_positions.h"
@@ -87,6 +90,32 @@ TEST_F(Searching, PositionOfTheGameHistoryIsADrawInAGameOnly) {
         EXPECT_EQ(think(4, in_game) == rd8, in_game == 0);
         EXPECT_EQ(in_game ? entry(rd8).score : root_score(), in_game ? 0 : 32000 - 3);
     }
+}
+
+// A search stopped by a command while a root move that failed high is searched again stores
+// nothing of the iteration it cuts short, neither below the root nor at it: the table stays as
+// the stop found it.
+TEST_F(Searching, AnAbortedSearchStoresNothing) {
+    std::vector<Thash_slot>   at_stop;
+    uint64_t                  root_move = 0;  // the root move searched last at full depth, by its key
+    int                       again     = -1; // nodes into its second search
+    search_test::Twatch_nodes watch([&] {
+        const int d = search.iteration_depth;
+        if (board_state.ply == 1 && search.records[1].depth == (d - 1) * ONE_PLY) {
+            again     = board_state.hash_key == root_move && d >= 4 ? 0 : -1;
+            root_move = board_state.hash_key;
+        }
+        if (again < 0 || ++again < 200)
+            return int(CMD_NONE);
+        at_stop.assign(&hash_tables.slot_at(0), &hash_tables.slot_at(0) + hash_tables.nb_slots() + 1);
+        return int(CMD_MOVE_NOW);
+    });
+    think(BENCHMARK_POSITIONS[0], 9);
+    ASSERT_EQ(search.abort_reason, CMD_MOVE_NOW);
+    int changed = 0;
+    for (size_t i = 0; i < at_stop.size(); ++i)
+        changed += std::memcmp(&at_stop[i], &hash_tables.slot_at(int32_t(i)), sizeof(Thash_slot)) != 0;
+    EXPECT_EQ(changed, 0);
 }
 
 TEST_F(Searching, BareKingsAreADrawWithTheTablebasesOn) {
