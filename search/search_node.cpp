@@ -143,11 +143,16 @@ int Tsearch::search_node(Tboarddata& node, int alpha, int beta) {
     // 13. Internal iterative deepening: a shallow search finds a move to try first.
     if (config.USE_INTERNAL_ITERATIVE_DEEPENING && node.depth >= 3 * ONE_PLY
         && move_kind(node.hash_move) == 0) {
-        const int saved_depth = node.depth;
-        node.depth            = depth_before - 2 * ONE_PLY;
+        // Both shallow searches start from the node's own depth: each adds the extensions
+        // itself, and the first may leave the depth of a quiescence node behind.
+        const int saved_depth   = node.depth;
+        const int shallow_depth = depth_before - 2 * ONE_PLY;
+        node.depth              = shallow_depth;
         search_node(node, alpha, beta);
-        if ((result_flags(node) & BOUND_MASK) == BOUND_UPPER)
+        if ((result_flags(node) & BOUND_MASK) == BOUND_UPPER) {
+            node.depth = shallow_depth;
             search_node(node, -SCORE_INFINITE, beta);
+        }
         node.put_HT_evaluation(alpha, beta);
         node.depth = saved_depth;
     }

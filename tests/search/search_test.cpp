@@ -118,6 +118,24 @@ TEST_F(Searching, AnAbortedSearchStoresNothing) {
     EXPECT_EQ(changed, 0);
 }
 
+// Internal iterative deepening searches a node without a hash move two plies shallower, and
+// again with alpha open when that fails low: both times from the node's own depth, each search
+// adding the check extension itself.
+TEST_F(Searching, ShallowSearchesBothStartTwoPliesBelowTheNode) {
+    think("rnbqkbnr/ppp2ppp/8/1B1pp3/4P3/8/PPPP1PPP/RNBQK1NR b KQkq -", 1); // the search set up
+    std::vector<int>          depths;
+    search_test::Twatch_nodes watch([&] {
+        if (board_state.ply == 0)
+            depths.push_back(root.depth);
+        return int(CMD_NONE);
+    });
+    hash_tables.clear();
+    search.abort_flag = 0;
+    root.depth        = 3 * ONE_PLY;
+    search.search_node(root, 500, 501); // far above what Black has: the first fails low
+    EXPECT_EQ(depths, (std::vector<int>{3 * ONE_PLY, ONE_PLY, ONE_PLY}));
+}
+
 TEST_F(Searching, BareKingsAreADrawWithTheTablebasesOn) {
     for (const int tablebases : {1, 0}) {
         config.USE_TB = tablebases;
