@@ -62,9 +62,15 @@ Troot_move* Tsearch::find_root_move(Move m) {
 void Tsearch::run_root_moves(Tboarddata& root, int& alpha, int beta, int& best, Move& result) {
     Tboarddata& child = records[1];
     const int   d     = iteration_depth;
+    // Every new best re-sorts the list: the pass walks the order it began with, or a later pass
+    // of the K-best mode, whose moves are all scored at this depth already, would search some
+    // twice and others never.
+    Move order[MAX_ROOT_MOVES];
+    for (int k = 0; k < nb_root_moves; ++k)
+        order[k] = root_moves[k].move;
     for (int i = 1; i <= nb_root_moves; ++i) {
         root_moves_left = nb_root_moves - i;
-        const Move m    = root_moves[i - 1].move;
+        const Move m    = order[i - 1];
         bool       skip = false;
         for (int k = 0; k < nb_excluded; ++k)
             skip |= excluded_moves[k] == m;
@@ -117,7 +123,7 @@ void Tsearch::run_root_moves(Tboarddata& root, int& alpha, int beta, int& best, 
 
         const int     s     = negate_score(result_score(child));
         const uint8_t flags = bound_swap(result_flags(child));
-        Troot_move&   entry = root_moves[i - 1];
+        Troot_move&   entry = *find_root_move(m);
         entry.score         = s;
         entry.flags         = flags;
         entry.depth         = d;

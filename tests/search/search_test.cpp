@@ -3,6 +3,8 @@
 // nothing a search before it left: the bench signature, whose positions run one after another.)
 #include <cstring>
 #include <gtest/gtest.h>
+#include <map>
+#include <set>
 
 #include "base/command_codes.h"
 #include "base/data_rows.h"
@@ -177,6 +179,22 @@ TEST_F(Searching, KBestModeReportsTheBestMovesInTurn) {
     EXPECT_EQ(root_score(), MATE_IN_ONE);
     EXPECT_EQ(search_test::without_figures(printed), test_data("search/data/k_best_search.txt"));
     EXPECT_EQ(search.nb_excluded, 3);
+}
+
+// Each pass of the K-best mode searches every root move not yet reported, though the list is
+// re-sorted at every new best while the pass walks it.
+TEST_F(Searching, KBestPassesSearchEveryMoveLeft) {
+    config.K_BEST_MODE = 3;
+    std::map<std::pair<int, int>, std::set<uint64_t>> reached; // root moves, by iteration and pass
+    search_test::Twatch_nodes                         watch([&] {
+        if (board_state.ply == 1)
+            reached[{search.iteration_depth, search.nb_excluded}].insert(board_state.hash_key);
+        return int(CMD_NONE);
+    });
+    think(BENCHMARK_POSITIONS[0], 3);
+    ASSERT_EQ(reached.size(), 9u);
+    for (const auto& [when, moves] : reached)
+        EXPECT_EQ(int(moves.size()), search.nb_root_moves - when.second) << when.first << " " << when.second;
 }
 
 } // namespace
