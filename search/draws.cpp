@@ -6,7 +6,6 @@
 #include <algorithm>
 
 #include "base/config.h"
-#include "eval/root_snapshot.h"
 #include "search/search.h"
 
 namespace {
@@ -91,8 +90,9 @@ int contempt_draw_score(const Tboarddata& node) {
     if (t < OUT_OF_TIME_BLIND && o_unknown && d < DRAW_WHEN_OUT)
         return DRAW_WHEN_OUT;
     if (d == 0 && !config.opponent_name.empty()) {
-        const int us   = root_snapshot.side == WHITE ? search.ratings[0] : search.ratings[1];
-        const int them = root_snapshot.side == WHITE ? search.ratings[1] : search.ratings[0];
+        // "rating" gives the engine's own rating first, whichever colour it plays.
+        const int us   = search.ratings[0];
+        const int them = search.ratings[1];
         if (plausible_rating(us) && plausible_rating(them) && us - them >= RATING_GAP)
             d = DRAW_VS_WEAKER;
     }
