@@ -61,6 +61,7 @@ class Tconfig {
     int                      engine_to_move  = 0;
     int                      time_left       = 0; // centiseconds
     int                      otim_left       = 0;
+    int                      fixed_per_move  = 0; // st, UCI movetime or depth alone: no clock runs down
     int                      level_moves     = 0;
     int                      level_minutes   = 0;
     int                      level_increment = 0; // seconds

@@ -209,6 +209,8 @@ void uci_go(const Twords& words, bool position_given) {
     const bool  analysing =
         limits.infinite || (!timed && limits.movetime < 0 && limits.depth <= 0 && !limits.ponder);
     heard = {};
+    // Without wtime or btime no clock runs down, whatever "time_left" still holds.
+    config.fixed_per_move = timed ? 0 : 1;
 
     double seconds = 0;
     if (limits.movetime >= 0 && !limits.infinite) {

@@ -123,11 +123,13 @@ bool xboard_v2_command(int& code) {
         setboard_fen = *fen ? fen : "-";
         code         = CMD_EDIT;
     } else if (is(first, "st") && nb == 2 && number_word(console.words[1]) > 0) {
-        seconds_per_move = double(number_word(console.words[1]));
+        seconds_per_move      = double(number_word(console.words[1]));
+        config.fixed_per_move = 1;
     } else if (is(first, "sd") && nb == 2 && number_word(console.words[1]) > 0) {
         config.max_sd = int(number_word(console.words[1])); // for this run: brelok.ini keeps its own
     } else if (is(first, "level")) {
-        seconds_per_move = 0;
+        seconds_per_move      = 0;
+        config.fixed_per_move = 0;
         return false; // read by the settings commands
     } else if (xboard_protocol >= 2 && is(first, "hint")) {
         hint();

@@ -83,11 +83,13 @@ int contempt_draw_score(const Tboarddata& node) {
     const int  t         = config.time_left;
     const int  o         = config.otim_left;
     const bool o_unknown = o < 0 || o > t;
-    if (t < SHORT_OF_TIME && d < DRAW_WHEN_SHORT)
+    // The clock rules guard a clock that runs down: a time or a depth fixed per move has none.
+    const bool clock_runs = !config.fixed_per_move;
+    if (clock_runs && t < SHORT_OF_TIME && d < DRAW_WHEN_SHORT)
         d = DRAW_WHEN_SHORT;
-    if (t < SHORT_OF_TIME_BLIND && o_unknown && d < DRAW_WHEN_SHORT)
+    if (clock_runs && t < SHORT_OF_TIME_BLIND && o_unknown && d < DRAW_WHEN_SHORT)
         d = DRAW_WHEN_SHORT;
-    if (t < OUT_OF_TIME_BLIND && o_unknown && d < DRAW_WHEN_OUT)
+    if (clock_runs && t < OUT_OF_TIME_BLIND && o_unknown && d < DRAW_WHEN_OUT)
         return DRAW_WHEN_OUT;
     if (d == 0 && !config.opponent_name.empty()) {
         // "rating" gives the engine's own rating first, whichever colour it plays.

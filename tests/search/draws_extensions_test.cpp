@@ -29,9 +29,9 @@ class Rules : public ::testing::Test {
         for (const std::string& m : words(moves))
             line.play(m.substr(0, 2).c_str(), m.substr(2, 2).c_str(), kind);
     }
-    Tkeep saved{config.in_game,      config.DRAW_SCORE,    config.time_left,  config.otim_left,
-                config.analyze_mode, config.opponent_name, search.ratings[0], search.ratings[1],
-                root_snapshot,       board_state.game_ply};
+    Tkeep saved{config.in_game,        config.DRAW_SCORE,   config.time_left,     config.otim_left,
+                config.fixed_per_move, config.analyze_mode, config.opponent_name, search.ratings[0],
+                search.ratings[1],     root_snapshot,       board_state.game_ply};
     Tline line; // unwound before the settings are put back
 };
 
@@ -86,21 +86,23 @@ TEST_F(Rules, GameHistoryNeedsTwoOccurrencesAtTheRootOneBelow) {
     EXPECT_FALSE(check_repetition(line.node()));
 }
 
-// position | moves | in game, analysing, DRAW_SCORE, time, otim | opponent, ratings, root side |
+// position | moves | in game, analysing, DRAW_SCORE, time, otim[, fixed per move] | opponent,
+// ratings, root side |
 // draw score at the node reached.
 TEST_F(Rules, DrawScores) {
     for (const Trow& row : read_rows("search/data/draw_scores.txt")) {
         ASSERT_TRUE(line.setup(row[0].c_str())) << row.where;
         const std::vector<std::string> s = words(row[2]), o = words(row[3]);
-        config.in_game       = std::stoi(s[0]);
-        config.analyze_mode  = uint8_t(std::stoi(s[1]));
-        config.DRAW_SCORE    = std::stoi(s[2]);
-        config.time_left     = std::stoi(s[3]);
-        config.otim_left     = std::stoi(s[4]);
-        config.opponent_name = o.empty() || o[0] == "-" ? "" : o[0];
-        search.ratings[0]    = o.size() > 2 ? std::stoi(o[1]) : 0;
-        search.ratings[1]    = o.size() > 2 ? std::stoi(o[2]) : 0;
-        root_snapshot.side   = o.size() > 3 && o[3] == "b" ? BLACK : WHITE;
+        config.in_game        = std::stoi(s[0]);
+        config.analyze_mode   = uint8_t(std::stoi(s[1]));
+        config.DRAW_SCORE     = std::stoi(s[2]);
+        config.time_left      = std::stoi(s[3]);
+        config.otim_left      = std::stoi(s[4]);
+        config.fixed_per_move = s.size() > 5 ? std::stoi(s[5]) : 0;
+        config.opponent_name  = o.empty() || o[0] == "-" ? "" : o[0];
+        search.ratings[0]     = o.size() > 2 ? std::stoi(o[1]) : 0;
+        search.ratings[1]     = o.size() > 2 ? std::stoi(o[2]) : 0;
+        root_snapshot.side    = o.size() > 3 && o[3] == "b" ? BLACK : WHITE;
         play(row[1]);
         draw_score(line.node());
         EXPECT_EQ(line.node().eval_score, row.number(4)) << row.where;
