@@ -27,9 +27,8 @@ struct Tlimits {
 
 // What the input said while the search ran.
 struct Tgo_input {
-    bool stop       = false;
-    bool ponderhit  = false;
-    bool hard_limit = false; // movetime: no panic time past the deadline
+    bool stop      = false;
+    bool ponderhit = false;
 } heard;
 
 bool read_number(const std::string& text, long& value) {
@@ -111,8 +110,6 @@ void show_thinking(const Tthinking_line& line) {
 
 // The search's input while it runs.
 int poll_uci_input(int) {
-    if (heard.hard_limit)
-        search.panic_deadline = search.soft_deadline;
     static char line[8193];
     if (!console.try_get_line(line, sizeof line)) {
         if (console.end_of_input())
@@ -134,12 +131,8 @@ int poll_uci_input(int) {
         if (search.pondering && search.ponder_state != PONDER_HIT) {
             // The opponent played the move pondered on: the engine's clock runs from now.
             search.ponder_state = PONDER_HIT;
-            if (search.time_target > 0) {
-                const double now     = console.now();
-                search.soft_deadline = now + search.time_target;
-                search.panic_deadline =
-                    heard.hard_limit ? search.soft_deadline : now + 2 * search.time_target;
-            }
+            if (search.time_target > 0)
+                search.set_deadlines(console.now(), {search.time_target, search.time_limit});
         }
     } else if (command == "quit") {
         console.print(">Leaving the program\n");
@@ -210,21 +203,17 @@ void uci_go(const Twords& words, bool position_given) {
         limits.infinite || (!timed && limits.movetime < 0 && limits.depth <= 0 && !limits.ponder);
     heard = {};
 
-    double seconds = 0;
+    Ttime_budget budget;
     if (limits.movetime >= 0 && !limits.infinite) {
-        // A limit, not a target: the search overruns its deadline by up to a tick.
-        const double given = double(limits.movetime) / 1000;
-        seconds            = given - (given < 2 ? 0.13 : 0.53);
-        seconds            = seconds < 0.01 ? 0.01 : seconds;
-        heard.hard_limit   = true;
+        budget = fixed_time_budget(double(limits.movetime) / 1000);
     } else if (timed) {
         const long theirs      = us == WHITE ? limits.btime : limits.wtime;
         config.time_left       = int(ours / 10);
         config.otim_left       = theirs >= 0 ? int(theirs / 10) : -1;
-        config.level_increment = int(inc / 1000);
+        config.level_increment = double(inc) / 1000;
         config.level_moves     = -1;
         config.analyze_mode    = 0;
-        seconds                = Tplay::time_budget(int(limits.movestogo));
+        budget                 = Tplay::time_budget(int(limits.movestogo));
     }
     const int depth = limits.depth > 0 && !limits.infinite ? int(limits.depth) : 0;
 
@@ -240,7 +229,7 @@ void uci_go(const Twords& words, bool position_given) {
         thinking_hook       = show_thinking;
         search_input_reader = poll_uci_input;
         config.analyze_mode = analysing ? 1 : 0;
-        best                = search.think(root, 1, limits.ponder ? 1 : 0, depth, seconds, 0, nullptr, 0);
+        best                = search.think(root, 1, limits.ponder ? 1 : 0, depth, budget, 0, nullptr, 0);
         config.analyze_mode = 0;
         search.pondering    = 0;
         game.store_search_result();

@@ -78,6 +78,9 @@ int remove_file(const char* path);
 // Starts the ticker: a thread that sets `tick` to 1, then sleeps `period` milliseconds (read
 // again at every turn), forever. 1 when the thread runs.
 int start_ticker(std::atomic<uint8_t>& tick, std::atomic<int>& period);
+// Starts a new period at once, so that a shorter period just set takes effect now rather than
+// after the rest of the old one; the ticker ticks at once, then after the new period.
+void wake_ticker();
 // Stops the ticker thread, if running, and waits for it.
 void stop_ticker();
 

@@ -130,6 +130,7 @@ struct Tticker {
     pthread_cond_t        wake{};
     bool                  running = false;
     bool                  stop    = false;
+    bool                  woken   = false;
     std::atomic<uint8_t>* tick    = nullptr;
     std::atomic<int>*     period  = nullptr;
 } ticker;
@@ -137,6 +138,7 @@ struct Tticker {
 void* ticker_main(void*) {
     pthread_mutex_lock(&ticker.lock);
     while (!ticker.stop) {
+        ticker.woken = false;
         ticker.tick->store(1, std::memory_order_relaxed);
         const int milliseconds = ticker.period->load(std::memory_order_relaxed);
         timespec  until{};
@@ -147,8 +149,10 @@ void* ticker_main(void*) {
             until.tv_sec += 1;
             until.tv_nsec -= 1000000000L;
         }
-        // Sleeps the period, but wakes at once when asked to stop, so quitting never waits.
-        while (!ticker.stop && pthread_cond_timedwait(&ticker.wake, &ticker.lock, &until) == 0) {}
+        // Sleeps the period, but wakes at once when asked to stop, so quitting never waits, or
+        // to start a new period.
+        while (!ticker.stop && !ticker.woken
+               && pthread_cond_timedwait(&ticker.wake, &ticker.lock, &until) == 0) {}
     }
     pthread_mutex_unlock(&ticker.lock);
     return nullptr;
@@ -169,6 +173,15 @@ int start_ticker(std::atomic<uint8_t>& tick, std::atomic<int>& period) {
     ticker.stop    = false;
     ticker.running = pthread_create(&ticker.thread, nullptr, ticker_main, nullptr) == 0;
     return ticker.running ? 1 : 0;
+}
+
+void wake_ticker() {
+    if (!ticker.running)
+        return;
+    pthread_mutex_lock(&ticker.lock);
+    ticker.woken = true;
+    pthread_cond_signal(&ticker.wake);
+    pthread_mutex_unlock(&ticker.lock);
 }
 
 void stop_ticker() {

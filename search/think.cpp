@@ -1,5 +1,7 @@
 // The think driver: iterative deepening with its stop rules, and the poll that watches the
 // clock and the input once per tick of the ticker thread.
+#include <algorithm>
+
 #include "base/command_codes.h"
 #include "base/config.h"
 #include "base/console.h"
@@ -10,13 +12,15 @@
 #include "search/score.h"
 #include "search/search.h"
 
-Tsearch       search;
-Tinput_reader search_input_reader = nullptr;
+Tsearch        search;
+Tinput_reader  search_input_reader  = nullptr;
+Tbudget_source search_budget_source = nullptr;
 
 namespace {
 
 constexpr double EASY_MOVE_SHARE      = 0.35;
 constexpr double ITERATION_TIME_SHARE = 0.65;
+constexpr int    LINES_PER_TICK       = 256;
 
 // The commands that stop a search whatever it is doing (table of commands during a search).
 bool stops_any_search(int code) {
@@ -48,6 +52,22 @@ int64_t Tsearch::total_nodes() const {
     return total;
 }
 
+void Tsearch::set_deadlines(double start, const Ttime_budget& budget) {
+    search_start = start;
+    time_target  = budget.target;
+    time_limit   = budget.limit;
+    if (budget.target == 0) {
+        soft_deadline = panic_deadline = 0;
+        return;
+    }
+    soft_deadline  = start + budget.target;
+    panic_deadline = config.in_game ? start + 2 * budget.target : soft_deadline;
+    if (budget.limit > 0) {
+        soft_deadline  = std::min(soft_deadline, start + budget.limit);
+        panic_deadline = std::min(panic_deadline, start + budget.limit);
+    }
+}
+
 bool Tsearch::poll_search() {
     if (abort_flag)
         return true;
@@ -56,21 +76,38 @@ bool Tsearch::poll_search() {
     config.tick.store(0, std::memory_order_relaxed);
 
     const bool waiting_ponder = pondering && ponder_state != PONDER_HIT;
+    if (!(config.in_game && waiting_ponder) && soft_deadline != 0 && board_state.ply >= config.min_sd) {
+        const double now = console.now();
+        if (now >= (panic ? panic_deadline : soft_deadline)) {
+            abort_flag   = 1;
+            abort_reason = ABORT_TIME;
+            return true;
+        }
+    }
+    if (!search_input_reader)
+        return false;
+    // Every line already there is read at this tick, not one a tick: a burst of input must not
+    // hold back a "quit" or the opponent's move behind it. A very long burst goes on at the next
+    // node, so the clock is looked at in between.
+    for (int lines = 0; lines < LINES_PER_TICK; ++lines) {
+        const int code = search_input_reader(0);
+        if (code != CMD_NONE && act_on_command(code))
+            return true;
+        if (code == CMD_NONE && !console.input_waiting())
+            return false;
+    }
+    config.tick.store(1, std::memory_order_relaxed);
+    return false;
+}
+
+// What a command read during the search does to it; true when it stops the search.
+bool Tsearch::act_on_command(int code) {
+    const bool waiting_ponder = pondering && ponder_state != PONDER_HIT;
     auto       stop           = [&](int reason) {
         abort_flag   = 1;
         abort_reason = reason;
         return true;
     };
-
-    if (!(config.in_game && waiting_ponder) && soft_deadline != 0 && board_state.ply >= config.min_sd) {
-        const double now = console.now();
-        if (now >= (panic ? panic_deadline : soft_deadline))
-            return stop(ABORT_TIME);
-    }
-
-    const int code = search_input_reader ? search_input_reader(0) : CMD_NONE;
-    if (code == CMD_NONE)
-        return false;
     const bool analysing_or_pondering = config.analyze_mode || waiting_ponder;
     if (code == CMD_MOVE) {
         if (config.analyze_mode)
@@ -78,6 +115,9 @@ bool Tsearch::poll_search() {
         if (waiting_ponder) {
             if (entered_move == pondered_move) {
                 ponder_state = PONDER_HIT;
+                // The clocks came just before the move: the budget is the one they give now.
+                if (time_target != 0 && search_budget_source)
+                    set_deadlines(search_start, search_budget_source());
                 if (soft_deadline != 0 && console.now() >= soft_deadline)
                     return stop(ABORT_TIME);
                 return false;
@@ -101,7 +141,7 @@ bool Tsearch::poll_search() {
     return false;
 }
 
-Move Tsearch::think(Tboarddata& root, int in_game, int pondering_search, int max_depth, double seconds,
+Move Tsearch::think(Tboarddata& root, int in_game, int pondering_search, int max_depth, Ttime_budget budget,
                     int stable_limit, const Move* expected, int nb_expected) {
     Tboard& b        = board_state;
     nb_root_moves    = 0;
@@ -127,15 +167,8 @@ Move Tsearch::think(Tboarddata& root, int in_game, int pondering_search, int max
     b.current_record = &records[0];
     Tboarddata& top  = records[0];
 
-    time_target = seconds;
-    if (seconds == 0) {
-        soft_deadline = panic_deadline = 0;
-    } else {
-        const double now = console.now();
-        soft_deadline    = now + seconds;
-        panic_deadline   = in_game ? now + 2 * seconds : soft_deadline;
-    }
-    prepare_search(top, seconds);
+    set_deadlines(console.now(), budget);
+    prepare_search(top, budget.target);
 
     Move best           = 0;
     int  stable_count   = 0;
@@ -188,8 +221,8 @@ Move Tsearch::think(Tboarddata& root, int in_game, int pondering_search, int max
             past_the_limit = false;
             break;
         }
-        if (seconds != 0 && !pondering && in_game
-            && console.now() - iteration_start[1] >= EASY_MOVE_SHARE * seconds && move
+        if (time_target != 0 && !pondering && in_game
+            && console.now() - iteration_start[1] >= EASY_MOVE_SHARE * time_target && move
             && move_kind(move) != KIND_NULL) {
             const Color root_side = top.side_to_move();
             Bitboard    own       = hanging[root_side];
@@ -208,8 +241,8 @@ Move Tsearch::think(Tboarddata& root, int in_game, int pondering_search, int max
         }
         // An iteration begun after 65% of the time would rarely end before the deadline. The
         // floor is the iteration depth: between iterations the ply counter is always 0.
-        if (seconds != 0 && in_game && !waiting_ponder && d >= config.min_sd
-            && console.now() - iteration_start[1] >= ITERATION_TIME_SHARE * seconds) {
+        if (time_target != 0 && in_game && !waiting_ponder && d >= config.min_sd
+            && console.now() - iteration_start[1] >= ITERATION_TIME_SHARE * time_target) {
             abort_flag     = 1;
             abort_reason   = ABORT_TIME;
             past_the_limit = false;

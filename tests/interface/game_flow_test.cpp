@@ -1,7 +1,7 @@
 // Whole games through the real binary, as an xboard interface plays them, where the engine's own
 // moves or the timing decide what follows: pondering hits and misses, the clock, the interrupt
-// signal and "?", a game grown to the length the record holds, and UCI commands answered while a
-// search runs. (Take-backs, bad input, analyze mode and resignation have sessions of their own.)
+// signal and "?", bursts of input, a game grown to the length the record holds, and UCI commands answered
+// while a search runs. (Take-backs, bad input, analyze mode and resignation have sessions of their own.)
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -95,6 +95,38 @@ TEST(GameFlow, ClockInterruptAndMoveNow) {
     EXPECT_TRUE(stopped_after >= 0 && stopped_after < 20.0);
     console.send("quit\n");
     EXPECT_EQ(console.engine.wait_exit(), 0);
+}
+
+// A burst of lines during a search is read at once, so a "?" or a "quit" behind it is not held
+// back; a ponder hit takes the budget of the clock sent with it, not the one the pondering began
+// with; a clock nearly run out gets its move at once.
+TEST(GameFlow, AnswersInTimeWhateverTheClockAndTheInputDo) {
+    Tgame_session s(QUIET);
+    s.send("xboard\nhard\nnew\nlevel 40 5 0\ntime 60000\notim 60000\ne2e4\n");
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    std::string burst;
+    for (int i = 0; i < 1000; ++i)
+        burst += i % 3 ? "bogus words " + std::to_string(i) + "\n" : std::string("\0e2\0e4\n", 7);
+    s.send(burst + "?\n");
+    std::vector<std::string> moves{"e2e4", s.next_move(5)};
+    ASSERT_NE(moves.back(), "");
+    const std::string predicted = line_after(s, "Pondering move  : ");
+    s.send("time 30\notim 60000\n" + predicted + "\n");
+    ASSERT_TRUE(s.expect("I have correctly predicted " + predicted, 1.5));
+    moves.push_back(predicted);
+    moves.push_back(s.next_move());
+    ASSERT_NE(moves.back(), "");
+    const std::string second = line_after(s, "Pondering move  : ");
+    std::string       other;
+    for (const std::string& move : legal_moves(fen_after(START, moves)))
+        other = move != second ? move : other;
+    s.send("time 20\notim 60000\n" + other + "\n");
+    const size_t from = s.mark;
+    EXPECT_NE(s.next_move(1.5), "");
+    EXPECT_LT(reported_seconds(s, from), 0.1);
+    s.send(burst + "quit\n");
+    EXPECT_EQ(s.engine.wait_exit(2), 0);
+    EXPECT_EQ(s.engine.errors(), "");
 }
 
 TEST(GameFlow, TheGameStopsAtTheLengthTheRecordHolds) {
