@@ -89,6 +89,8 @@ def run_match(a, b, openings, args, out=print):
             opening_no = (g // 2) % len(openings)
             fen, moves = openings[opening_no]
             white, black = (a, b) if g % 2 == 0 else (b, a)
+            for e in (a, b):
+                e.clear_game()        # an engine that fails to start has nothing of this game
             res = shared.play_game(white, black, fen, moves, tc, args.margin, args.maxplies)
             sc = {"1-0": 1.0, "0-1": 0.0, "1/2-1/2": 0.5}[res["result"]]
             sc_a = sc if white is a else 1 - sc
