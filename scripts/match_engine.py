@@ -81,7 +81,7 @@ class PonderingEngine(shared.Engine):
     def __init__(self, spec, log=None):
         super().__init__(spec, log)
         if not spec.get("name"):
-            self.name = os.path.basename(spec["cmd"].split()[0])   # xboard's myname still wins
+            self.name = os.path.basename(spec["cmd"].split()[0])   # till the engine names itself
         self.uci = spec["proto"] == "uci"
         self.ponders = bool(spec.get("ponder"))
         self.ponder_searches = self.ponder_hits = 0
@@ -109,6 +109,13 @@ class PonderingEngine(shared.Engine):
                 self.heard(line)
             return line
         self.proc.readline = watched
+
+    def _wait_for(self, pred, timeout, what):
+        def watching(line):               # a UCI engine gives its name before `uciok`
+            if self.uci and line.startswith("id name ") and not self.spec.get("name"):
+                self.name = line[8:].strip()
+            return pred(line)
+        return super()._wait_for(watching, timeout, what)
 
     def heard(self, line):
         depth = thinking_depth(line, self.uci)

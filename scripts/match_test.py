@@ -64,7 +64,7 @@ class Matches(unittest.TestCase):
         self.assertIn("Depth: A: median 3, range 3-5 over 5 searched moves; B: median 5,", out)
         self.assertEqual(sent[1], "setoption name Ponder value true")
         i = sent.index("position startpos moves a2a3 a7a5")
-        self.assertTrue(sent[i + 1].startswith("go ponder wtime 2") and sent[i + 1].endswith(" winc 100 binc 100 movestogo 9"))
+        self.assertRegex(sent[i + 1], r"^go ponder wtime 2\d{3} btime [12]\d{3} winc 100 binc 100 movestogo 9$")
         self.assertEqual(sent[i + 2:i + 4], ["ponderhit", "position startpos moves a2a3 a7a5 a1a2 a5a4"])
 
     def test_uci_ponder_miss_stops_then_searches(self):
