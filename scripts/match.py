@@ -19,15 +19,15 @@ import argparse, json, statistics, sys
 from match_engine import PonderingEngine, shared
 
 
-def engine_spec(arg, proto, name, init, uci, ponder, post):
-    spec = shared.make_spec(arg, proto, name, init, uci)
-    spec["post"] = post
-    spec["ponder"] = ponder
-    if ponder and spec["proto"] == "xboard":
-        spec["init"] = ["hard"] + list(spec.get("init", []))
-    if ponder and spec["proto"] == "uci":
-        spec["uci"] = dict(spec.get("uci", {}), Ponder="true")
-    return spec
+def engine_settings(arg, proto, name, init, uci, ponder, post):
+    settings = shared.make_spec(arg, proto, name, init, uci)
+    settings["post"] = post
+    settings["ponder"] = ponder
+    if ponder and settings["proto"] == "xboard":
+        settings["init"] = ["hard"] + list(settings.get("init", []))
+    if ponder and settings["proto"] == "uci":
+        settings["uci"] = dict(settings.get("uci", {}), Ponder="true")
+    return settings
 
 
 def seconds(x):
@@ -136,7 +136,7 @@ def main(argv=None):
     except ValueError:
         ap.error("bad time control %r" % args.tc)
     log = open(args.log, "a") if args.log else None
-    engines = [PonderingEngine(engine_spec(getattr(args, "e%d" % n), getattr(args, "e%d_proto" % n),
+    engines = [PonderingEngine(engine_settings(getattr(args, "e%d" % n), getattr(args, "e%d_proto" % n),
                                            getattr(args, "e%d_name" % n), getattr(args, "e%d_init" % n),
                                            getattr(args, "e%d_uci" % n),
                                            args.ponder or getattr(args, "e%d_ponder" % n), args.post), log)

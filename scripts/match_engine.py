@@ -33,9 +33,9 @@ def load_shared():
     path = os.path.join(tools, "match.py")
     if not os.path.isfile(path):
         sys.exit("the shared match runner is missing: %s" % path)
-    spec = importlib.util.spec_from_file_location("shared_match", path)
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)   # it puts its own folder on sys.path for its imports
+    found = importlib.util.spec_from_file_location("shared_match", path)
+    module = importlib.util.module_from_spec(found)
+    found.loader.exec_module(module)   # it puts its own folder on sys.path for its imports
     return module
 
 
@@ -78,12 +78,12 @@ def announced_move(line, uci):
 
 
 class PonderingEngine(shared.Engine):
-    def __init__(self, spec, log=None):
-        super().__init__(spec, log)
-        if not spec.get("name"):
-            self.name = os.path.basename(spec["cmd"].split()[0])   # till the engine names itself
-        self.uci = spec["proto"] == "uci"
-        self.ponders = bool(spec.get("ponder"))
+    def __init__(self, settings, log=None):
+        super().__init__(settings, log)
+        if not settings.get("name"):
+            self.name = os.path.basename(settings["cmd"].split()[0])   # till the engine names itself
+        self.uci = settings["proto"] == "uci"
+        self.ponders = bool(settings.get("ponder"))
         self.ponder_searches = self.ponder_hits = 0
         self.slowest_stop = 0.0
         self.clear_game()
