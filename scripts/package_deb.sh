@@ -24,8 +24,7 @@ version="$(sed -n 's/^project(brelok VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 deb_version=$(dpkg-parsechangelog -l "$src/changelog" -S Version)
 [ "$deb_version" = "$version-1" ] \
     || fail "packaging/deb/changelog is at $deb_version, the project at $version: add an entry for $version-1"
-# File dates and the manual's date are those of the changelog entry: the same sources give the
-# same package.
+# File dates and the manual's date are those of the changelog entry, not of the build.
 SOURCE_DATE_EPOCH=$(dpkg-parsechangelog -l "$src/changelog" -S Timestamp)
 export SOURCE_DATE_EPOCH
 date=$(date -u -d "@$SOURCE_DATE_EPOCH" +%Y-%m-%d)
