@@ -41,6 +41,12 @@ struct Tlocal_time {
 };
 Tlocal_time local_time();
 
+// --- Command line ----------------------------------------------------------------------------
+
+// The program's arguments as main gets them (the program name first), readable before main:
+// kept for the answers given before the global objects are built. argc is 0 when there are none.
+char** program_arguments(int& argc);
+
 // --- Identity ---------------------------------------------------------------------------------
 
 // The host name, "" when it cannot be had.

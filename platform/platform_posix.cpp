@@ -13,6 +13,25 @@
 
 namespace platform {
 
+namespace {
+
+int    kept_argc = 0;
+char** kept_argv = nullptr;
+
+// The C library hands the start-up functions the arguments it will give to main; these are kept
+// first of all (the earliest priority), before anything could want them.
+__attribute__((constructor(101))) void keep_arguments(int argc, char** argv, char**) {
+    kept_argc = argc;
+    kept_argv = argv;
+}
+
+} // namespace
+
+char** program_arguments(int& argc) {
+    argc = kept_argv ? kept_argc : 0;
+    return kept_argv;
+}
+
 void prepare_std_streams() {
     setvbuf(stdin, nullptr, _IONBF, 0);
     setvbuf(stdout, nullptr, _IONBF, 0);

@@ -1,5 +1,6 @@
 // Windows side of the platform layer.
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <io.h>
 #include <windows.h>
@@ -149,6 +150,12 @@ Tlocal_time local_time() {
     SYSTEMTIME now;
     GetLocalTime(&now);
     return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
+}
+
+// The C run-time splits the command line before it runs any start-up function.
+char** program_arguments(int& argc) {
+    argc = __argv ? __argc : 0;
+    return __argv;
 }
 
 std::string host_name() {
