@@ -134,4 +134,20 @@ TEST(GameFlow, UciAnswersDuringASearch) {
     EXPECT_EQ(uci.engine.wait_exit(), 0);
 }
 
+// A node budget ends the search within a few nodes of it (the count of the info lines), not at
+// the next tick or iteration; a clock at zero or below still asks for a quick move.
+TEST(GameFlow, UciNodeBudgetAndAnEmptyClock) {
+    Tgame_session uci;
+    uci.send("uci\nposition startpos moves e2e4 e7e5 g1f3\ngo nodes 4321\n");
+    ASSERT_TRUE(uci.expect("bestmove "));
+    const std::string& out = uci.engine.output();
+    EXPECT_NEAR(std::atol(out.c_str() + out.rfind(" nodes ") + 7), 4321, 4);
+    const double asked = seconds_now();
+    uci.send("go wtime -100 btime 0\n");
+    ASSERT_TRUE(uci.expect("bestmove "));
+    EXPECT_LT(seconds_now() - asked, 1.0);
+    uci.send("quit\n");
+    EXPECT_EQ(uci.engine.wait_exit(), 0);
+}
+
 } // namespace
