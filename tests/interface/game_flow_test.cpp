@@ -1,7 +1,8 @@
 // Whole games through the real binary, as an xboard interface plays them, where the engine's own
 // moves or the timing decide what follows: pondering hits and misses, the clock, the interrupt
-// signal and "?", a game grown to the length the record holds, and UCI commands answered while a
-// search runs. (Take-backs, bad input, analyze mode and resignation have sessions of their own.)
+// signal and "?", a game grown to the length the record holds, UCI commands answered while a
+// search runs, and the UCI node budget and empty clock. (Take-backs, bad input, analyze mode and
+// resignation have sessions of their own.)
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -143,7 +144,7 @@ TEST(GameFlow, UciNodeBudgetAndAnEmptyClock) {
     const std::string& out = uci.engine.output();
     EXPECT_NEAR(std::atol(out.c_str() + out.rfind(" nodes ") + 7), 4321, 4);
     const double asked = seconds_now();
-    uci.send("go wtime -100 btime 0\n");
+    uci.send("go wtime 5000 btime -100\n"); // black to move
     ASSERT_TRUE(uci.expect("bestmove "));
     EXPECT_LT(seconds_now() - asked, 1.0);
     uci.send("quit\n");
