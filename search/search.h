@@ -90,6 +90,17 @@ class Tsearch {
 
     int64_t node_counter = 0; // calls of search_node in the running iteration
 
+    // Limits for the next think alone, for an interface that offers them; the think clears them
+    // when it ends. A node budget over the whole search (0: none), a mate distance in moves that
+    // ends the search once found (0: none), and the legal root moves to search (none listed: all).
+    int64_t node_limit = 0;
+    int     mate_limit = 0;
+    Move    search_moves[MAX_ROOT_MOVES];
+    int     nb_search_moves = 0;
+    // What is left of the node budget for the running iteration: the poll compares it with the
+    // node counter at every node, so a search without a budget pays one comparison.
+    int64_t iteration_node_limit = INT64_MAX;
+
     Bitboard hanging[2]   = {0, 0}; // pieces of each side attacked and undefended at the root
     int      global_phase = 0;      // phase of the root position
 
@@ -109,6 +120,7 @@ class Tsearch {
     double      elapsed() const;
     int64_t     total_nodes() const;
     Troot_move* find_root_move(Move m);
+    bool        searches_root_move(Move m) const;
 
   private:
     bool act_on_command(int code);

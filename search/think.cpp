@@ -71,6 +71,12 @@ void Tsearch::set_deadlines(double start, const Ttime_budget& budget) {
 bool Tsearch::poll_search() {
     if (abort_flag)
         return true;
+    // The node budget is checked at every node, not at ticks: the search ends within a few nodes of it.
+    if (node_counter >= iteration_node_limit) {
+        abort_flag   = 1;
+        abort_reason = ABORT_TIME;
+        return true;
+    }
     if (!config.tick.load(std::memory_order_relaxed))
         return false;
     config.tick.store(0, std::memory_order_relaxed);
@@ -179,6 +185,8 @@ Move Tsearch::think(Tboarddata& root, int in_game, int pondering_search, int max
         last_iteration     = d - 1;
         node_counter       = 0;
         nb_excluded        = 0;
+        // What the earlier iterations left of the node budget.
+        iteration_node_limit = node_limit > 0 ? node_limit - total_nodes() : INT64_MAX;
         top.reset();
         top.depth = d * ONE_PLY;
         b.ply     = 0;
@@ -204,10 +212,21 @@ Move Tsearch::think(Tboarddata& root, int in_game, int pondering_search, int max
                 break;
             }
         }
+        // A mate distance asked for replaces this rule: a longer mate found early does not end it.
         if (iteration_score[d] >= MATE_RANGE && iteration_bound[d] != BOUND_UPPER && d >= 3 && in_game
-            && !config.analyze_mode) {
+            && !config.analyze_mode && mate_limit == 0) {
             past_the_limit = false;
             break;
+        }
+        // A mate as short as the one asked for, or shorter, ends the search at once.
+        if (mate_limit > 0 && iteration_score[d] >= -SCORE_MATED + 1 - 2 * mate_limit
+            && iteration_score[d] <= -SCORE_MATED && iteration_bound[d] != BOUND_UPPER) {
+            past_the_limit = false;
+            break;
+        }
+        if (node_limit > 0 && !abort_flag && total_nodes() >= node_limit) {
+            abort_flag   = 1;
+            abort_reason = ABORT_TIME;
         }
         if (abort_flag) {
             past_the_limit = false;
@@ -268,6 +287,11 @@ Move Tsearch::think(Tboarddata& root, int in_game, int pondering_search, int max
 
     root             = top;
     b.current_record = &root;
+    // The limits of an interface hold for one think.
+    node_limit           = 0;
+    mate_limit           = 0;
+    nb_search_moves      = 0;
+    iteration_node_limit = INT64_MAX;
 
     if (!in_game || !(pondering && ponder_state == PONDER_MISS && abort_reason == CMD_MOVE))
         print_statistics();

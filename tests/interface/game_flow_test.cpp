@@ -1,7 +1,8 @@
 // Whole games through the real binary, as an xboard interface plays them, where the engine's own
 // moves or the timing decide what follows: pondering hits and misses, the clock, the interrupt
-// signal and "?", bursts of input, a game grown to the length the record holds, and UCI commands answered
-// while a search runs. (Take-backs, bad input, analyze mode and resignation have sessions of their own.)
+// signal and "?", bursts of input, a game grown to the length the record holds, UCI commands
+// answered while a search runs, and the UCI node budget and empty clock. (Take-backs, bad input,
+// analyze mode and resignation have sessions of their own.)
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -162,6 +163,22 @@ TEST(GameFlow, UciAnswersDuringASearch) {
     ASSERT_TRUE(uci.expect("bestmove "));
     EXPECT_LT(seconds_now() - stopped, 0.5 + 0.25); // a tick, and some slack for a busy machine
     EXPECT_EQ(uci.rest().find("readyok"), std::string::npos);
+    uci.send("quit\n");
+    EXPECT_EQ(uci.engine.wait_exit(), 0);
+}
+
+// A node budget ends the search within a few nodes of it (the count of the info lines), not at
+// the next tick or iteration; a clock at zero or below still asks for a quick move.
+TEST(GameFlow, UciNodeBudgetAndAnEmptyClock) {
+    Tgame_session uci;
+    uci.send("uci\nposition startpos moves e2e4 e7e5 g1f3\ngo nodes 4321\n");
+    ASSERT_TRUE(uci.expect("bestmove "));
+    const std::string& out = uci.engine.output();
+    EXPECT_NEAR(std::atol(out.c_str() + out.rfind(" nodes ") + 7), 4321, 4);
+    const double asked = seconds_now();
+    uci.send("go wtime 5000 btime -100\n"); // black to move
+    ASSERT_TRUE(uci.expect("bestmove "));
+    EXPECT_LT(seconds_now() - asked, 1.0);
     uci.send("quit\n");
     EXPECT_EQ(uci.engine.wait_exit(), 0);
 }
