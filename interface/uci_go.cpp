@@ -307,7 +307,7 @@ void uci_go(const Twords& words, bool position_given) {
         search.mate_limit      = limits.infinite ? 0 : int(limits.mate);
         search.nb_search_moves = int(limits.searchmoves.size());
         std::copy(limits.searchmoves.begin(), limits.searchmoves.end(), search.search_moves);
-        best = search.think(root, 1, limits.ponder ? 1 : 0, int(depth), budget, 0, nullptr, 0);
+        best                = search.think(root, 1, limits.ponder ? 1 : 0, int(depth), budget, 0, nullptr, 0);
         config.analyze_mode = 0;
         search.pondering    = 0;
         game.store_search_result();
