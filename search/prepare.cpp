@@ -59,6 +59,9 @@ void Tsearch::prepare_search(Tboarddata& root, double seconds) {
     predicted_reply = 0;
     config.tick_period.store(tick_period_for(seconds, pondering != 0), std::memory_order_relaxed);
     platform::wake_ticker(); // the new period counts from now, not from the last tick
+    // The first node looks at the clock and the input at once: what came with the order to
+    // search ("go" and a "ping" behind it) is read before the search can end.
+    config.tick.store(1, std::memory_order_relaxed);
     hash_tables.prepare_for_search();
     // Right after the clearing, so the learned positions survive it; not for the shortest moves.
     if (search_learning_loader && config.ENABLE_LEARN_BIN && config.in_game
