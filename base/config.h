@@ -64,7 +64,7 @@ class Tconfig {
     int                      fixed_per_move  = 0; // st, UCI movetime or depth alone: no clock runs down
     int                      level_moves     = 0;
     int                      level_minutes   = 0;
-    int                      level_increment = 0; // seconds
+    double                   level_increment = 0; // seconds, fractions allowed
     std::string              debug_epd;
     std::string              tb_path;
     std::vector<std::string> debug_line;

@@ -53,6 +53,8 @@ class Tconsole {
     // The same, blocking; 0 only at the end of input.
     int  wait_line(char* out, size_t size);
     bool end_of_input() const { return input_closed && input_length == 0 && !dropping_line; }
+    // Whether a line (or the end of input) can be had without blocking.
+    bool input_waiting();
 
     // "Press a key to continue..." and one character from standard input.
     void wait_key();

@@ -93,16 +93,35 @@ int do_fritz(const char*) {
     console.print(">Playing under Fritz\n");
     return 1;
 }
+// The increment is read again from the last word, which may hold a fraction of a second
+// ("level 0 0:01 0.1"); `whole` is what the integer form read of it.
+double increment_of(const char* line, int whole) {
+    const char* last = line + strlen(line);
+    while (last > line && is_space(last[-1]))
+        --last;
+    const char* word = last;
+    while (word > line && !is_space(word[-1]))
+        --word;
+    double     value = 0;
+    const auto read  = std::from_chars(word, last, value);
+    return read.ec == std::errc() && read.ptr == last && value >= 0 && value < 1e9 ? value : whole;
+}
+
 int do_level(const char* line) {
     // Fields keep what was read even when a form fails.
-    int        seconds = 0;
-    int* const clock[] = {&config.level_moves, &config.level_minutes, &seconds, &config.level_increment};
+    int        seconds   = 0;
+    int        increment = 0;
+    int* const clock[]   = {&config.level_moves, &config.level_minutes, &seconds, &increment};
     if (scan_numbers(line, "level %d %d:%d %d", clock, 4) == 4) {
         config.level_minutes += seconds / 60;
+        config.level_increment = increment_of(line, increment);
         return 1;
     }
-    int* const simple[] = {&config.level_moves, &config.level_minutes, &config.level_increment};
-    return scan_numbers(line, "level %d %d %d", simple, 3) == 3 ? 1 : 0;
+    int* const simple[] = {&config.level_moves, &config.level_minutes, &increment};
+    if (scan_numbers(line, "level %d %d %d", simple, 3) != 3)
+        return 0;
+    config.level_increment = increment_of(line, increment);
+    return 1;
 }
 int do_ponder(const char* line) {
     if (strstr(line, "off")) {

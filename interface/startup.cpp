@@ -2,11 +2,42 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "base/config.h"
 #include "base/console.h"
 #include "platform/platform.h"
 #include "tablebases/registry.h"
+
+namespace {
+
+const char* const USAGE =
+    "Usage: brelok [EPD2DIAG.EPD | --help | --version]\n"
+    "\n"
+    "Brelok is a chess engine. A graphical interface starts it and talks to it on standard input\n"
+    "and output in the xboard/WinBoard protocol (versions 1 and 2) or in UCI, whichever it sends\n"
+    "first; typed at a console it answers its own commands (\"help\" lists them).\n"
+    "\n"
+    "It works in the current directory: it will not start without the settings file brelok.ini\n"
+    "there, reads the opening book b_book.bin from it and writes its log files under log/.\n"
+    "\n"
+    "  EPD2DIAG.EPD  runs the test suite of that file, then waits for a key and ends\n"
+    "  --help        shows this text\n"
+    "  --version     shows the version\n"
+    "\n"
+    "Exit code 0 after quit (or a refused start), 1 after a test suite.\n";
+
+} // namespace
+
+std::string command_line_answer(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (strcmp(argv[i], "--help") == 0)
+            return USAGE;
+        if (strcmp(argv[i], "--version") == 0)
+            return "Brelok " + platform::program_version() + "\n";
+    }
+    return "";
+}
 
 std::string make_program_id() {
     char id[600];

@@ -3,6 +3,10 @@
 
 #include <string>
 
+// What the program prints for --help or --version anywhere on the command line (argv as main gets
+// it), before anything else runs; "" for any other command line, which starts the engine.
+std::string command_line_answer(int argc, char** argv);
+
 // "Brelok[host] version".
 std::string make_program_id();
 

@@ -10,6 +10,7 @@
 #include "board/notation.h"
 #include "interface/commands.h"
 #include "interface/game.h"
+#include "interface/play.h"
 #include "search/search.h"
 
 int xboard_protocol = 1;
@@ -189,7 +190,4 @@ void set_up_board(const std::string& fen) {
     }
 }
 
-double fixed_move_budget() {
-    // The search may take twice its time when its score drops, and stops at a tick after that.
-    return seconds_per_move > 0 ? seconds_per_move * 0.45 : 0;
-}
+Ttime_budget fixed_move_budget() { return seconds_per_move > 0 ? fixed_time_budget(seconds_per_move) : 0; }

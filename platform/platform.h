@@ -41,6 +41,12 @@ struct Tlocal_time {
 };
 Tlocal_time local_time();
 
+// --- Command line ----------------------------------------------------------------------------
+
+// The program's arguments as main gets them (the program name first), readable before main:
+// kept for the answers given before the global objects are built. argc is 0 when there are none.
+char** program_arguments(int& argc);
+
 // --- Identity ---------------------------------------------------------------------------------
 
 // The host name, "" when it cannot be had.
@@ -78,6 +84,9 @@ int remove_file(const char* path);
 // Starts the ticker: a thread that sets `tick` to 1, then sleeps `period` milliseconds (read
 // again at every turn), forever. 1 when the thread runs.
 int start_ticker(std::atomic<uint8_t>& tick, std::atomic<int>& period);
+// Starts a new period at once, so that a shorter period just set takes effect now rather than
+// after the rest of the old one; the ticker ticks at once, then after the new period.
+void wake_ticker();
 // Stops the ticker thread, if running, and waits for it.
 void stop_ticker();
 

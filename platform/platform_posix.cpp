@@ -13,6 +13,25 @@
 
 namespace platform {
 
+namespace {
+
+int    kept_argc = 0;
+char** kept_argv = nullptr;
+
+// The C library hands the start-up functions the arguments it will give to main; these are kept
+// first of all (the earliest priority), before anything could want them.
+__attribute__((constructor(101))) void keep_arguments(int argc, char** argv, char**) {
+    kept_argc = argc;
+    kept_argv = argv;
+}
+
+} // namespace
+
+char** program_arguments(int& argc) {
+    argc = kept_argv ? kept_argc : 0;
+    return kept_argv;
+}
+
 void prepare_std_streams() {
     setvbuf(stdin, nullptr, _IONBF, 0);
     setvbuf(stdout, nullptr, _IONBF, 0);
@@ -130,6 +149,7 @@ struct Tticker {
     pthread_cond_t        wake{};
     bool                  running = false;
     bool                  stop    = false;
+    bool                  woken   = false;
     std::atomic<uint8_t>* tick    = nullptr;
     std::atomic<int>*     period  = nullptr;
 } ticker;
@@ -137,6 +157,7 @@ struct Tticker {
 void* ticker_main(void*) {
     pthread_mutex_lock(&ticker.lock);
     while (!ticker.stop) {
+        ticker.woken = false;
         ticker.tick->store(1, std::memory_order_relaxed);
         const int milliseconds = ticker.period->load(std::memory_order_relaxed);
         timespec  until{};
@@ -147,8 +168,10 @@ void* ticker_main(void*) {
             until.tv_sec += 1;
             until.tv_nsec -= 1000000000L;
         }
-        // Sleeps the period, but wakes at once when asked to stop, so quitting never waits.
-        while (!ticker.stop && pthread_cond_timedwait(&ticker.wake, &ticker.lock, &until) == 0) {}
+        // Sleeps the period, but wakes at once when asked to stop, so quitting never waits, or
+        // to start a new period.
+        while (!ticker.stop && !ticker.woken
+               && pthread_cond_timedwait(&ticker.wake, &ticker.lock, &until) == 0) {}
     }
     pthread_mutex_unlock(&ticker.lock);
     return nullptr;
@@ -169,6 +192,15 @@ int start_ticker(std::atomic<uint8_t>& tick, std::atomic<int>& period) {
     ticker.stop    = false;
     ticker.running = pthread_create(&ticker.thread, nullptr, ticker_main, nullptr) == 0;
     return ticker.running ? 1 : 0;
+}
+
+void wake_ticker() {
+    if (!ticker.running)
+        return;
+    pthread_mutex_lock(&ticker.lock);
+    ticker.woken = true;
+    pthread_cond_signal(&ticker.wake);
+    pthread_mutex_unlock(&ticker.lock);
 }
 
 void stop_ticker() {

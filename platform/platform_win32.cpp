@@ -1,5 +1,6 @@
 // Windows side of the platform layer.
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <io.h>
 #include <windows.h>
@@ -151,6 +152,12 @@ Tlocal_time local_time() {
     return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
 }
 
+// The C run-time splits the command line before it runs any start-up function.
+char** program_arguments(int& argc) {
+    argc = __argv ? __argc : 0;
+    return __argv;
+}
+
 std::string host_name() {
     WSADATA data;
     if (WSAStartup(MAKEWORD(2, 0), &data) != 0)
@@ -232,15 +239,19 @@ namespace {
 
 HANDLE                ticker_thread = nullptr;
 HANDLE                ticker_stop   = nullptr;
+HANDLE                ticker_wake   = nullptr;
 std::atomic<uint8_t>* ticker_tick   = nullptr;
 std::atomic<int>*     ticker_period = nullptr;
 
 DWORD WINAPI ticker_main(LPVOID) {
     for (;;) {
         ticker_tick->store(1, std::memory_order_relaxed);
-        // Sleeps the period, but wakes at once when asked to stop, so quitting never waits.
-        const DWORD milliseconds = DWORD(ticker_period->load(std::memory_order_relaxed));
-        if (WaitForSingleObject(ticker_stop, milliseconds) != WAIT_TIMEOUT)
+        // Sleeps the period, but wakes at once when asked to stop, so quitting never waits, or
+        // to start a new period.
+        const DWORD  milliseconds = DWORD(ticker_period->load(std::memory_order_relaxed));
+        const HANDLE events[2]    = {ticker_stop, ticker_wake};
+        const DWORD  woken        = WaitForMultipleObjects(2, events, FALSE, milliseconds);
+        if (woken != WAIT_TIMEOUT && woken != WAIT_OBJECT_0 + 1)
             return 0;
     }
 }
@@ -253,10 +264,16 @@ int start_ticker(std::atomic<uint8_t>& tick, std::atomic<int>& period) {
     ticker_tick   = &tick;
     ticker_period = &period;
     ticker_stop   = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    if (!ticker_stop)
+    ticker_wake   = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    if (!ticker_stop || !ticker_wake)
         return 0;
     ticker_thread = CreateThread(nullptr, 0, ticker_main, nullptr, 0, nullptr);
     return ticker_thread ? 1 : 0;
+}
+
+void wake_ticker() {
+    if (ticker_thread)
+        SetEvent(ticker_wake);
 }
 
 void stop_ticker() {
@@ -268,8 +285,10 @@ void stop_ticker() {
         TerminateThread(ticker_thread, 0);
     CloseHandle(ticker_thread);
     CloseHandle(ticker_stop);
+    CloseHandle(ticker_wake);
     ticker_thread = nullptr;
     ticker_stop   = nullptr;
+    ticker_wake   = nullptr;
 }
 
 // --- Signals ----------------------------------------------------------------------------------
