@@ -62,18 +62,25 @@ int make_book(const char* pgn_file, const char* book_file) {
     auto      table      = std::make_unique<Tposition_table>();
     auto      game       = std::make_unique<Tbook_game>();
     int       first = 1, last = nb_games < BATCH_GAMES ? nb_games : BATCH_GAMES;
+    int       games_added = 0;
     for (int batch = 1;; ++batch) {
         console.print("\n=> Iteration #%d/%d : Games from %d to %d\n", batch, nb_batches, first, last);
         table->clear();
         for (int number = first; number <= last; ++number) {
             if (reader.next_game(*game) && game->nb_plies >= FEWEST_PLIES)
-                table->add_game(*game, PLY_LIMIT);
+                games_added += table->add_game(*game, PLY_LIMIT);
             if (number % REPORT_EVERY == 0)
                 console.print("%d|", number);
         }
         console.print("\n");
         // The last batch's merge goes to the book itself, the others to the book so far.
         const bool final_batch = last >= nb_games;
+        // Not one game could be read and used: the book named keeps what it holds.
+        if (final_batch && games_added == 0) {
+            console.print("Pb lors de l'extraction des parties de %s !\n", pgn_file);
+            remove_temporary_files();
+            return 0;
+        }
         if (!table->write(BATCH_FILE, true)
             || !merge_books(BATCH_FILE, BUILT_FILE, final_batch ? book_file : BUILT_FILE, !final_batch)) {
             remove_temporary_files();
