@@ -36,6 +36,13 @@ int startup_checks() {
 }
 
 long count_book_entries(const char* file_name) {
+    // A directory (or a pipe) of that name is no book: its "size" means nothing.
+    const platform::Tfile_kind kind = platform::file_kind(file_name);
+    if (kind != platform::FILE_REGULAR) {
+        if (kind == platform::FILE_OTHER)
+            console.print(">%s is not a file: no book\n", file_name);
+        return 0;
+    }
     FILE* file = fopen(file_name, "rb");
     if (!file)
         return 0;

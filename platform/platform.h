@@ -59,6 +59,11 @@ int make_directory(const char* path);
 // Root ignores permission bits, so a file whose owner made it read-only is honoured explicitly.
 int file_is_writable(const char* path);
 
+// What a path names (through links). Only a regular file can be read without blocking or
+// surprises: a directory, a device or a pipe is something else.
+enum Tfile_kind { FILE_MISSING, FILE_REGULAR, FILE_OTHER };
+Tfile_kind file_kind(const char* path);
+
 // Creates a new, uniquely named file in the directory of `near_path`, opened for writing in
 // text mode; its name goes to `temp_name`. nullptr on failure.
 FILE* create_temp_file_near(const char* near_path, std::string& temp_name);

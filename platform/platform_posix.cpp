@@ -80,6 +80,13 @@ int file_is_writable(const char* path) {
     return access(path, W_OK) == 0 ? 1 : 0;
 }
 
+Tfile_kind file_kind(const char* path) {
+    struct stat info {};
+    if (stat(path, &info) != 0)
+        return FILE_MISSING;
+    return S_ISREG(info.st_mode) ? FILE_REGULAR : FILE_OTHER;
+}
+
 FILE* create_temp_file_near(const char* near_path, std::string& temp_name) {
     // Same directory, so that the final rename stays on one file system.
     const char* slash   = strrchr(near_path, '/');

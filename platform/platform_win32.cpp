@@ -194,6 +194,13 @@ int file_is_writable(const char* path) {
     return (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) ? 0 : 1;
 }
 
+Tfile_kind file_kind(const char* path) {
+    const DWORD attributes = GetFileAttributesA(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return FILE_MISSING;
+    return (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) ? FILE_OTHER : FILE_REGULAR;
+}
+
 FILE* create_temp_file_near(const char* near_path, std::string& temp_name) {
     // Same directory, so that the final move stays on one volume.
     const char* slash     = strrchr(near_path, '/');
