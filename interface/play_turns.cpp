@@ -54,8 +54,9 @@ void Tplay::after_search(Move best, int origin) {
         result();
         return;
     }
-    // "force" while thinking: the engine plays neither side any more, this move included.
-    if (pending_code() == CMD_FORCE) {
+    // "force" while thinking: the engine plays neither side any more, this move included;
+    // "analyze": it analyses the position instead of playing.
+    if (pending_code() == CMD_FORCE || pending_code() == CMD_ANALYZE) {
         execute();
         return;
     }

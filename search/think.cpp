@@ -89,13 +89,14 @@ bool Tsearch::poll_search() {
     }
     if (stops_any_search(code) || (analysing_or_pondering && stops_analysis_or_ponder(code)))
         return stop(code);
-    if (code == CMD_ANALYZE) {
-        config.analyze_mode = 0;
-        return stop(CMD_MOVE_NOW);
-    }
+    // Nothing asked for a move: an analysis goes on, any other search gives way to one.
+    if (code == CMD_ANALYZE)
+        return config.analyze_mode ? false : stop(CMD_ANALYZE);
     if (is_console_tool(code)) {
         console.print("%d inconnu\n", code);
-        config.analyze_mode = 0;
+        // An analysis ends as "exit" ends it, with no move played.
+        if (config.analyze_mode)
+            return stop(CMD_EXIT);
         return stop(CMD_MOVE_NOW);
     }
     return false;
