@@ -129,10 +129,11 @@ TEST(GameFlow, AGameLongerThanTheRecordKeepsItsDrawClaimsAndMoveNumbers) {
 
 // Knights alone for 600 half-moves at the console: the record restarts with the clock it had
 // (600 half-moves since the last pawn move), the board shows the move number of the whole game.
-// UCI plays a position of 2003 half-moves whole, and finds the mate the last three allow.
+// UCI plays a position of 4003 half-moves (a line of 20 kB) whole, and finds the mate the last
+// three allow.
 TEST(GameFlow, ConsoleAndUciPlayGamesOfAnyLength) {
     std::string moves;
-    for (int i = 0; i < 2000; ++i)
+    for (int i = 0; i < 4000; ++i)
         moves += std::string(KNIGHTS_OUT_AND_BACK[i % 4]) + "\n";
     Tgame_session console(QUIET);
     console.send("force\n" + moves.substr(0, 600 * 5) + "go\n");
