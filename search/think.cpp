@@ -1,5 +1,7 @@
 // The think driver: iterative deepening with its stop rules, and the poll that watches the
 // clock and the input once per tick of the ticker thread.
+#include <cassert>
+
 #include "base/command_codes.h"
 #include "base/config.h"
 #include "base/console.h"
@@ -120,8 +122,8 @@ Move Tsearch::think(Tboarddata& root, int in_game, int pondering_search, int max
     depth_limit = max_depth == 0 || max_depth > config.max_sd ? config.max_sd : max_depth;
     if (depth_limit < config.min_sd)
         depth_limit = config.min_sd;
-    if (depth_limit > MAX_ITERATIONS - 1)
-        depth_limit = MAX_ITERATIONS - 1;
+    static_assert(DEEPEST_PLY < MAX_PLY && DEEPEST_PLY < MAX_ITERATIONS, "the line holds the deepest ply");
+    assert(depth_limit <= DEEPEST_PLY); // the ranges of max_sd and min_sd
 
     records[0]       = root;
     b.current_record = &records[0];

@@ -1,5 +1,7 @@
 // brelok.ini byte for byte: finding keys, replacing lines through a temporary file, the typed
 // readers and their defaults.
+#include <chrono>
+#include <climits>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -77,7 +79,8 @@ TEST_F(SettingsFile, GetFillsEmptyOrMissingKeysWithTheirDefaults) {
         EXPECT_EQ(parse_setting_bool(no), 0) << no;
     EXPECT_EQ(parse_setting_int("abc"), 0);
     EXPECT_EQ(parse_setting_int("+5"), 5);
-    EXPECT_EQ(parse_setting_int("99999999999"), 0);
+    EXPECT_EQ(parse_setting_int("99999999999"), INT_MAX); // the ranges bring it back
+    EXPECT_EQ(parse_setting_int("-99999999999x"), INT_MIN);
 }
 
 } // namespace
