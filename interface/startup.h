@@ -16,3 +16,7 @@ long count_book_entries(const char* file_name);
 
 // The tablebase cache and registry from TBPATH when USE_TB is on, with the start-up message.
 void start_tablebases();
+
+// Removes what rewrites and book building killed in a former run left in the current directory:
+// files of the engine's own temporary naming, and only once they are stale.
+void remove_stale_temporary_files();

@@ -34,6 +34,10 @@ TEST_F(SettingsFile, FindNeedsTheKeyAtLineStartFollowedByEquals) {
 }
 
 TEST_F(SettingsFile, WriteLineReplacesAppendsOrRefuses) {
+    // Left by a rewrite killed long ago: the next rewrite takes it away.
+    write_file(dir.file(".brelok.ini.x1Y2z3"), "k=");
+    std::filesystem::last_write_time(dir.file(".brelok.ini.x1Y2z3"),
+                                     std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
     const std::string head = "a=1\r\nb=", tail = "\n" + std::string(5000, 'z') + "\n"
                                                  + std::string("bin=\x01\x00\xff\n", 8) + "last";
     write_file(dir.file("brelok.ini"), head + "2" + tail);
@@ -61,6 +65,21 @@ TEST_F(SettingsFile, MissingFileIsCreatedPermissionsKeptReadOnlyLeftAlone) {
     EXPECT_EQ(config.get_int("b", 7), 7);
     EXPECT_EQ(ini(), "k=w\nj=x\n");
     expect_no_stray_files();
+}
+
+// Through a symbolic link the file it leads to is rewritten (or made, when missing), and the
+// link stays.
+TEST_F(SettingsFile, RewritesGoThroughSymbolicLinks) {
+    std::filesystem::create_directory(dir.file("real"));
+    write_file(dir.file("real/settings"), "a=1\n");
+    std::filesystem::create_symlink("real/settings", dir.file("brelok.ini"));
+    config.set("a", "2");
+    EXPECT_EQ(read_file(dir.file("real/settings")), "a=2\n");
+    std::filesystem::remove(dir.file("real/settings"));
+    config.set("b", "3");
+    EXPECT_EQ(read_file(dir.file("real/settings")), "b=3\n");
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.file("brelok.ini")));
+    EXPECT_EQ(list_dir(dir.file("real")), std::vector<std::string>{"settings"});
 }
 
 TEST_F(SettingsFile, GetFillsEmptyOrMissingKeysWithTheirDefaults) {
