@@ -186,6 +186,12 @@ int Tconsole::try_get_line(char* out, size_t size) {
     return 0;
 }
 
+bool Tconsole::input_waiting() {
+    if (memchr(input_buffer, '\n', size_t(input_length)))
+        return true;
+    return input_closed ? input_length > 0 : input_available() != 0;
+}
+
 int Tconsole::wait_line(char* out, size_t size) {
     for (;;) {
         if (try_get_line(out, size))

@@ -54,6 +54,8 @@ class Tconsole {
     // The same, blocking; 0 only at the end of input.
     int  wait_line(char* out, size_t size);
     bool end_of_input() const { return input_closed && input_length == 0 && !dropping_line; }
+    // Whether a line (or the end of input) can be had without blocking.
+    bool input_waiting();
 
     // "Press a key to continue..." and one character from standard input.
     void wait_key();
@@ -67,7 +69,7 @@ class Tconsole {
 
     char           input_buffer[INPUT_BUFFER_SIZE + 1];
     int            search_counter = 0; // counted by the search
-    int            startup_ok     = 1; // cleared when the hash tables cannot be had
+    int            startup_ok     = 1; // cleared by a start-up step the program cannot go on without
     std::string    program_id;
     std::string    log_name;
     char           format_buffer[MESSAGE_SIZE + 1];

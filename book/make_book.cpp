@@ -12,16 +12,14 @@
 
 namespace {
 
-constexpr const char* BATCH_FILE   = "_tmp0001.bin"; // the positions of the current batch
-constexpr const char* BUILT_FILE   = "_tmp0002.bin"; // the book of the batches before it
-constexpr int         BATCH_GAMES  = 5000;
-constexpr int         FEWEST_PLIES = 30; // shorter games say little about an opening
-constexpr int         PLY_LIMIT    = 40;
-constexpr int         REPORT_EVERY = 100;
+constexpr int BATCH_GAMES  = 5000;
+constexpr int FEWEST_PLIES = 30; // shorter games say little about an opening
+constexpr int PLY_LIMIT    = 40;
+constexpr int REPORT_EVERY = 100;
 
 void remove_temporary_files() {
-    platform::remove_file(BATCH_FILE);
-    platform::remove_file(BUILT_FILE);
+    platform::remove_file(BOOK_BATCH_FILE);
+    platform::remove_file(BOOK_BUILT_FILE);
 }
 
 // Whether a book can be written where `book_file` is, before any work is done for it.
@@ -35,9 +33,9 @@ bool book_can_be_written(const char* book_file) {
 int make_book(const char* pgn_file, const char* book_file) {
     if (!book_can_be_written(book_file))
         return 0;
-    FILE* built = fopen(BUILT_FILE, "wb+");
+    FILE* built = fopen(BOOK_BUILT_FILE, "wb+");
     if (!built) {
-        report_open_failure(BUILT_FILE);
+        report_open_failure(BOOK_BUILT_FILE);
         return 0;
     }
     fclose(built);
@@ -81,8 +79,9 @@ int make_book(const char* pgn_file, const char* book_file) {
             remove_temporary_files();
             return 0;
         }
-        if (!table->write(BATCH_FILE, true)
-            || !merge_books(BATCH_FILE, BUILT_FILE, final_batch ? book_file : BUILT_FILE, !final_batch)) {
+        if (!table->write(BOOK_BATCH_FILE, true)
+            || !merge_books(BOOK_BATCH_FILE, BOOK_BUILT_FILE, final_batch ? book_file : BOOK_BUILT_FILE,
+                            !final_batch)) {
             remove_temporary_files();
             return 0;
         }

@@ -12,6 +12,7 @@
 #include "eval/hash_pawns.h"
 #include "eval/psqt.h"
 #include "interface/commands.h"
+#include "interface/play.h"
 #include "interface/startup.h"
 #include "search/hash_table.h"
 #include "search/search.h"
@@ -29,6 +30,7 @@ struct Ttables_builder {
         // The search reads its input through the game loop's reader.
         search_input_reader    = read_command;
         search_learning_loader = load_learning;
+        search_budget_source   = [] { return Tplay::time_budget(); };
     }
 } tables_builder;
 } // namespace

@@ -187,33 +187,3 @@ void Tplay::engine_turn() {
     game.store_search_result();
     after_search(best, origin);
 }
-
-double Tplay::time_budget(int moves_given) {
-    if (config.analyze_mode)
-        return 0;
-    if (const double fixed = fixed_move_budget(); fixed > 0)
-        return fixed;
-    // In 64 bits and doubles: the interface may send any number.
-    const long long moves_played = game.played_plies() / 2;
-    long long       moves_to_go;
-    if (moves_given > 0)
-        moves_to_go = moves_given + 2LL; // the same reserve as under a level
-    else if (config.level_moves < 1)
-        moves_to_go = moves_played <= 40 ? 40 : 30;
-    else
-        moves_to_go = config.level_moves - moves_played % config.level_moves + 2;
-    double       seconds   = config.time_left / (double(moves_to_go) * 100.0);
-    const double increment = config.level_increment;
-    if (increment >= 1 && double(config.time_left) >= 10 * increment)
-        seconds += increment - 1;
-    if (seconds < 0.2)
-        seconds = 0.2;
-    // A clock nearly run out: a search may take twice its time and a tick more, so it gets no
-    // more than a fifth of what is left; never 0, which would mean no limit at all.
-    if (config.time_left >= 0) {
-        const double cap = config.time_left / 500.0;
-        if (seconds > cap)
-            seconds = cap < 0.01 ? 0.01 : cap;
-    }
-    return seconds;
-}

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "board/types.h"
+#include "search/search.h"
 
 class Tplay {
   public:
@@ -13,9 +14,10 @@ class Tplay {
     // The game loop; ends only through "quit" or the end of input.
     [[noreturn]] void run();
 
-    // Seconds for the coming move of the engine (0: no limit, in analyze mode); moves_given, when
-    // above 0, is the number of moves to play in the time left (UCI's movestogo).
-    static double time_budget(int moves_given = 0);
+    // The time of the coming move of the engine (a target of 0: no limit, in analyze mode);
+    // moves_given, when above 0, is the number of moves to play in the time left (UCI's
+    // movestogo).
+    static Ttime_budget time_budget(int moves_given = 0);
 
     // Carries out the pending command code.
     void execute();
@@ -41,6 +43,9 @@ class Tplay {
     void refresh_entry_board();
     void wait_for_command();
 };
+
+// A fixed time per move that the search must not overrun (xboard's "st", UCI's movetime).
+Ttime_budget fixed_time_budget(double seconds);
 
 // The pending command code: the abort reason of the search.
 int& pending_code();

@@ -21,7 +21,7 @@
 namespace {
 
 constexpr int         TABLE_FROM_PLY  = 7; // shorter games teach the book nothing
-constexpr const char* FILTER_TEMP     = "_tmp0001.bin";
+constexpr const char* FILTER_TEMP     = BOOK_BATCH_FILE;
 constexpr double      LONGEST_SECONDS = 1e6;
 
 std::string word(int index) { return index < console.nb_words ? console.words[index] : ""; }

@@ -12,15 +12,15 @@ namespace {
 
 bool is_space(char c) { return isspace(static_cast<unsigned char>(c)) != 0; }
 
-// A number setting changed in memory and in brelok.ini at once.
-int set_number(const char* line, const char* format, const char* key, int Tconfig::*field) {
+// A number setting changed in memory and in brelok.ini at once. A value out of the setting's
+// range is brought within it (the log says so), and the file gets the value in force.
+int set_number(const char* line, const char* format, const char* key) {
     int        value     = 0;
     int* const targets[] = {&value};
     if (scan_numbers(line, format, targets, 1) != 1)
         return 0;
-    config.*field = value;
     char text[16];
-    snprintf(text, sizeof text, "%d", value);
+    snprintf(text, sizeof text, "%d", config.set_number(key, value));
     config.set(key, text);
     return 1;
 }
@@ -33,15 +33,11 @@ int do_help(const char*) {
     print_help();
     return 1;
 }
-int do_selectivite(const char* line) {
-    return set_number(line, "selectivite %d", "selectivite", &Tconfig::selectivite);
-}
-int do_min_sd(const char* line) { return set_number(line, "min_sd %d", "min_sd", &Tconfig::min_sd); }
-int do_max_sd(const char* line) { return set_number(line, "max_sd %d", "max_sd", &Tconfig::max_sd); }
-int do_draw_score(const char* line) {
-    return set_number(line, "DRAW_SCORE %d", "DRAW_SCORE", &Tconfig::DRAW_SCORE);
-}
-int do_noiseply(const char* line) { return set_number(line, "noiseply %d", "noise", &Tconfig::noise); }
+int do_selectivite(const char* line) { return set_number(line, "selectivite %d", "selectivite"); }
+int do_min_sd(const char* line) { return set_number(line, "min_sd %d", "min_sd"); }
+int do_max_sd(const char* line) { return set_number(line, "max_sd %d", "max_sd"); }
+int do_draw_score(const char* line) { return set_number(line, "DRAW_SCORE %d", "DRAW_SCORE"); }
+int do_noiseply(const char* line) { return set_number(line, "noiseply %d", "noise"); }
 int do_book(const char* line) {
     // Lasts until the game loop sets a position up again.
     config.book_on = strstr(line, "off") ? 0 : 1;
@@ -93,16 +89,35 @@ int do_fritz(const char*) {
     console.print(">Playing under Fritz\n");
     return 1;
 }
+// The increment is read again from the last word, which may hold a fraction of a second
+// ("level 0 0:01 0.1"); `whole` is what the integer form read of it.
+double increment_of(const char* line, int whole) {
+    const char* last = line + strlen(line);
+    while (last > line && is_space(last[-1]))
+        --last;
+    const char* word = last;
+    while (word > line && !is_space(word[-1]))
+        --word;
+    double     value = 0;
+    const auto read  = std::from_chars(word, last, value);
+    return read.ec == std::errc() && read.ptr == last && value >= 0 && value < 1e9 ? value : whole;
+}
+
 int do_level(const char* line) {
     // Fields keep what was read even when a form fails.
-    int        seconds = 0;
-    int* const clock[] = {&config.level_moves, &config.level_minutes, &seconds, &config.level_increment};
+    int        seconds   = 0;
+    int        increment = 0;
+    int* const clock[]   = {&config.level_moves, &config.level_minutes, &seconds, &increment};
     if (scan_numbers(line, "level %d %d:%d %d", clock, 4) == 4) {
         config.level_minutes += seconds / 60;
+        config.level_increment = increment_of(line, increment);
         return 1;
     }
-    int* const simple[] = {&config.level_moves, &config.level_minutes, &config.level_increment};
-    return scan_numbers(line, "level %d %d %d", simple, 3) == 3 ? 1 : 0;
+    int* const simple[] = {&config.level_moves, &config.level_minutes, &increment};
+    if (scan_numbers(line, "level %d %d %d", simple, 3) != 3)
+        return 0;
+    config.level_increment = increment_of(line, increment);
+    return 1;
 }
 int do_ponder(const char* line) {
     if (strstr(line, "off")) {

@@ -10,6 +10,7 @@
 #include "board/notation.h"
 #include "interface/commands.h"
 #include "interface/game.h"
+#include "interface/play.h"
 #include "search/search.h"
 
 int xboard_protocol = 1;
@@ -125,7 +126,8 @@ bool xboard_v2_command(int& code) {
     } else if (is(first, "st") && nb == 2 && number_word(console.words[1]) > 0) {
         seconds_per_move = double(number_word(console.words[1]));
     } else if (is(first, "sd") && nb == 2 && number_word(console.words[1]) > 0) {
-        config.max_sd = int(number_word(console.words[1])); // for this run: brelok.ini keeps its own
+        // For this run: brelok.ini keeps its own.
+        config.set_number("max_sd", int(number_word(console.words[1])));
     } else if (is(first, "level")) {
         seconds_per_move = 0;
         return false; // read by the settings commands
@@ -187,7 +189,4 @@ void set_up_board(const std::string& fen) {
     }
 }
 
-double fixed_move_budget() {
-    // The search may take twice its time when its score drops, and stops at a tick after that.
-    return seconds_per_move > 0 ? seconds_per_move * 0.45 : 0;
-}
+Ttime_budget fixed_move_budget() { return seconds_per_move > 0 ? fixed_time_budget(seconds_per_move) : 0; }

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "search/search.h"
+
 // The version the interface announced; 1 until "protover" says otherwise.
 extern int xboard_protocol;
 
@@ -22,5 +24,5 @@ void answer_held_pings();
 std::string take_setboard_fen();
 void        forget_setboard();
 void        set_up_board(const std::string& fen);
-// Seconds of a search under "st" (0 when no fixed time per move is set).
-double fixed_move_budget();
+// The budget of a search under "st" (a target of 0 when no fixed time per move is set).
+Ttime_budget fixed_move_budget();

@@ -1,8 +1,11 @@
 // POSIX side of the platform layer (Linux and the other Unix systems).
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <pthread.h>
@@ -12,6 +15,25 @@
 #include "platform/platform.h"
 
 namespace platform {
+
+namespace {
+
+int    kept_argc = 0;
+char** kept_argv = nullptr;
+
+// The C library hands the start-up functions the arguments it will give to main; these are kept
+// first of all (the earliest priority), before anything could want them.
+__attribute__((constructor(101))) void keep_arguments(int argc, char** argv, char**) {
+    kept_argc = argc;
+    kept_argv = argv;
+}
+
+} // namespace
+
+char** program_arguments(int& argc) {
+    argc = kept_argv ? kept_argc : 0;
+    return kept_argv;
+}
 
 void prepare_std_streams() {
     setvbuf(stdin, nullptr, _IONBF, 0);
@@ -87,22 +109,86 @@ Tfile_kind file_kind(const char* path) {
     return S_ISREG(info.st_mode) ? FILE_REGULAR : FILE_OTHER;
 }
 
+namespace {
+
+// Where `path` leads through its symbolic links (a link to a missing file leads to where that
+// file would be); `path` itself when it is no link, or when the links go round in a loop.
+std::string final_path(const char* path) {
+    std::string current = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat info {};
+        if (lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
+            return current;
+        char          target[4096];
+        const ssize_t length = readlink(current.c_str(), target, sizeof target);
+        if (length <= 0 || size_t(length) == sizeof target)
+            return path;
+        const size_t slash = current.rfind('/');
+        // A relative target is relative to the link's own directory.
+        current = target[0] == '/' || slash == std::string::npos
+                      ? std::string(target, size_t(length))
+                      : current.substr(0, slash + 1) + std::string(target, size_t(length));
+    }
+    return path;
+}
+
+// The directory part of a path, with its final slash ("" for the current directory).
+std::string directory_of(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+// mkstemp's naming: "." + the file's name + "." + six letters or digits.
+bool is_temp_name_of(const std::string& name, const std::string& file_name) {
+    const std::string prefix = "." + file_name + ".";
+    return name.size() == prefix.size() + 6 && name.compare(0, prefix.size(), prefix) == 0
+           && std::all_of(name.begin() + long(prefix.size()), name.end(),
+                          [](char c) { return isalnum(static_cast<unsigned char>(c)) != 0; });
+}
+
+bool is_stale_file(const char* path) {
+    struct stat info {};
+    return lstat(path, &info) == 0 && S_ISREG(info.st_mode)
+           && info.st_mtime <= time(nullptr) - STALE_TEMP_SECONDS;
+}
+
+} // namespace
+
+std::vector<std::string> remove_stale_temp_files(const char* path) {
+    std::vector<std::string> removed;
+    const std::string        target    = final_path(path);
+    const std::string        directory = directory_of(target);
+    const std::string        name      = target.substr(directory.size());
+    DIR*                     entries   = opendir(directory.empty() ? "." : directory.c_str());
+    if (!entries)
+        return removed;
+    while (const dirent* entry = readdir(entries)) {
+        const std::string full = directory + entry->d_name;
+        if (is_temp_name_of(entry->d_name, name) && is_stale_file(full.c_str()) && unlink(full.c_str()) == 0)
+            removed.push_back(full);
+    }
+    closedir(entries);
+    return removed;
+}
+
+int remove_if_stale(const char* path) { return is_stale_file(path) && unlink(path) == 0 ? 1 : 0; }
+
 FILE* create_temp_file_near(const char* near_path, std::string& temp_name) {
-    // Same directory, so that the final rename stays on one file system.
-    const char* slash   = strrchr(near_path, '/');
-    std::string pattern = slash ? std::string(near_path, size_t(slash - near_path + 1)) + "." + (slash + 1)
-                                : std::string(".") + near_path;
-    pattern += ".XXXXXX";
-    const int descriptor = mkstemp(pattern.data());
+    // Beside the file the rewrite replaces, so that the final rename stays on one file system.
+    remove_stale_temp_files(near_path);
+    const std::string target     = final_path(near_path);
+    const std::string directory  = directory_of(target);
+    std::string       name       = directory + "." + target.substr(directory.size()) + ".XXXXXX";
+    const int         descriptor = mkstemp(name.data());
     if (descriptor < 0)
         return nullptr;
     FILE* file = fdopen(descriptor, "w");
     if (!file) {
         close(descriptor);
-        unlink(pattern.c_str());
+        unlink(name.c_str());
         return nullptr;
     }
-    temp_name = pattern;
+    temp_name = name;
     return file;
 }
 
@@ -114,15 +200,16 @@ int sync_file(FILE* file) {
 
 int replace_file(const char* from, const char* to) {
     // mkstemp makes the file private; the settings file keeps the permissions it had.
-    struct stat info {};
-    if (stat(to, &info) == 0)
+    const std::string target = final_path(to);
+    struct stat       info {};
+    if (stat(target.c_str(), &info) == 0)
         chmod(from, info.st_mode & 07777);
     else {
         const mode_t mask = umask(022); // reading the mask means setting it: put it back at once
         umask(mask);
         chmod(from, 0666 & ~mask);
     }
-    return rename(from, to) == 0 ? 1 : 0;
+    return rename(from, target.c_str()) == 0 ? 1 : 0;
 }
 
 int remove_file(const char* path) { return unlink(path) == 0 ? 1 : 0; }
@@ -137,6 +224,7 @@ struct Tticker {
     pthread_cond_t        wake{};
     bool                  running = false;
     bool                  stop    = false;
+    bool                  woken   = false;
     std::atomic<uint8_t>* tick    = nullptr;
     std::atomic<int>*     period  = nullptr;
 } ticker;
@@ -144,6 +232,7 @@ struct Tticker {
 void* ticker_main(void*) {
     pthread_mutex_lock(&ticker.lock);
     while (!ticker.stop) {
+        ticker.woken = false;
         ticker.tick->store(1, std::memory_order_relaxed);
         const int milliseconds = ticker.period->load(std::memory_order_relaxed);
         timespec  until{};
@@ -154,8 +243,10 @@ void* ticker_main(void*) {
             until.tv_sec += 1;
             until.tv_nsec -= 1000000000L;
         }
-        // Sleeps the period, but wakes at once when asked to stop, so quitting never waits.
-        while (!ticker.stop && pthread_cond_timedwait(&ticker.wake, &ticker.lock, &until) == 0) {}
+        // Sleeps the period, but wakes at once when asked to stop, so quitting never waits, or
+        // to start a new period.
+        while (!ticker.stop && !ticker.woken
+               && pthread_cond_timedwait(&ticker.wake, &ticker.lock, &until) == 0) {}
     }
     pthread_mutex_unlock(&ticker.lock);
     return nullptr;
@@ -176,6 +267,15 @@ int start_ticker(std::atomic<uint8_t>& tick, std::atomic<int>& period) {
     ticker.stop    = false;
     ticker.running = pthread_create(&ticker.thread, nullptr, ticker_main, nullptr) == 0;
     return ticker.running ? 1 : 0;
+}
+
+void wake_ticker() {
+    if (!ticker.running)
+        return;
+    pthread_mutex_lock(&ticker.lock);
+    ticker.woken = true;
+    pthread_cond_signal(&ticker.wake);
+    pthread_mutex_unlock(&ticker.lock);
 }
 
 void stop_ticker() {

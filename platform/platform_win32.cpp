@@ -1,5 +1,7 @@
 // Windows side of the platform layer.
+#include <cctype>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <io.h>
 #include <windows.h>
@@ -151,6 +153,12 @@ Tlocal_time local_time() {
     return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
 }
 
+// The C run-time splits the command line before it runs any start-up function.
+char** program_arguments(int& argc) {
+    argc = __argv ? __argc : 0;
+    return __argv;
+}
+
 std::string host_name() {
     WSADATA data;
     if (WSAStartup(MAKEWORD(2, 0), &data) != 0)
@@ -201,16 +209,78 @@ Tfile_kind file_kind(const char* path) {
     return (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) ? FILE_OTHER : FILE_REGULAR;
 }
 
-FILE* create_temp_file_near(const char* near_path, std::string& temp_name) {
-    // Same directory, so that the final move stays on one volume.
-    const char* slash     = strrchr(near_path, '/');
-    const char* backslash = strrchr(near_path, '\\');
+namespace {
+
+// The directory part of a path, without its final separator ("." for the current directory).
+std::string directory_of(const char* path) {
+    const char* slash     = strrchr(path, '/');
+    const char* backslash = strrchr(path, '\\');
     if (backslash && (!slash || backslash > slash))
         slash = backslash;
-    const std::string directory =
-        slash ? std::string(near_path, size_t(slash - near_path)) : std::string(".");
-    char name[MAX_PATH + 1] = {};
-    if (GetTempFileNameA(directory.c_str(), "brk", 0, name) == 0)
+    return slash ? std::string(path, size_t(slash - path)) : std::string(".");
+}
+
+// GetTempFileName's naming with the prefix below: "brk", one to four hexadecimal digits, ".tmp".
+constexpr const char* TEMP_PREFIX = "brk";
+
+bool is_temp_name(const char* name) {
+    const size_t length = strlen(name);
+    if (length < 8 || length > 11 || _strnicmp(name, TEMP_PREFIX, 3) != 0
+        || _stricmp(name + length - 4, ".tmp") != 0)
+        return false;
+    for (size_t i = 3; i < length - 4; ++i)
+        if (!isxdigit(static_cast<unsigned char>(name[i])))
+            return false;
+    return true;
+}
+
+bool is_stale(const FILETIME& written) {
+    FILETIME now_time;
+    GetSystemTimeAsFileTime(&now_time);
+    ULARGE_INTEGER now, then;
+    now.LowPart   = now_time.dwLowDateTime;
+    now.HighPart  = now_time.dwHighDateTime;
+    then.LowPart  = written.dwLowDateTime;
+    then.HighPart = written.dwHighDateTime;
+    // 100-nanosecond steps.
+    return then.QuadPart + ULONGLONG(STALE_TEMP_SECONDS) * 10000000ULL <= now.QuadPart;
+}
+
+} // namespace
+
+// The temporary names are not tied to the file rewritten: every stale one of the directory goes.
+std::vector<std::string> remove_stale_temp_files(const char* path) {
+    std::vector<std::string> removed;
+    const std::string        directory = directory_of(path);
+    WIN32_FIND_DATAA         entry;
+    const HANDLE             search = FindFirstFileA((directory + "\\brk*.tmp").c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE)
+        return removed;
+    do {
+        const std::string full = directory + "\\" + entry.cFileName;
+        if (!(entry.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))
+            && is_temp_name(entry.cFileName) && is_stale(entry.ftLastWriteTime) && DeleteFileA(full.c_str()))
+            removed.push_back(full);
+    } while (FindNextFileA(search, &entry));
+    FindClose(search);
+    return removed;
+}
+
+int remove_if_stale(const char* path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data)
+        || (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))
+        || !is_stale(data.ftLastWriteTime))
+        return 0;
+    return DeleteFileA(path) ? 1 : 0;
+}
+
+FILE* create_temp_file_near(const char* near_path, std::string& temp_name) {
+    // Same directory, so that the final move stays on one volume.
+    remove_stale_temp_files(near_path);
+    const std::string directory          = directory_of(near_path);
+    char              name[MAX_PATH + 1] = {};
+    if (GetTempFileNameA(directory.c_str(), TEMP_PREFIX, 0, name) == 0)
         return nullptr;
     FILE* file = fopen(name, "w");
     if (!file) {
@@ -239,15 +309,19 @@ namespace {
 
 HANDLE                ticker_thread = nullptr;
 HANDLE                ticker_stop   = nullptr;
+HANDLE                ticker_wake   = nullptr;
 std::atomic<uint8_t>* ticker_tick   = nullptr;
 std::atomic<int>*     ticker_period = nullptr;
 
 DWORD WINAPI ticker_main(LPVOID) {
     for (;;) {
         ticker_tick->store(1, std::memory_order_relaxed);
-        // Sleeps the period, but wakes at once when asked to stop, so quitting never waits.
-        const DWORD milliseconds = DWORD(ticker_period->load(std::memory_order_relaxed));
-        if (WaitForSingleObject(ticker_stop, milliseconds) != WAIT_TIMEOUT)
+        // Sleeps the period, but wakes at once when asked to stop, so quitting never waits, or
+        // to start a new period.
+        const DWORD  milliseconds = DWORD(ticker_period->load(std::memory_order_relaxed));
+        const HANDLE events[2]    = {ticker_stop, ticker_wake};
+        const DWORD  woken        = WaitForMultipleObjects(2, events, FALSE, milliseconds);
+        if (woken != WAIT_TIMEOUT && woken != WAIT_OBJECT_0 + 1)
             return 0;
     }
 }
@@ -260,10 +334,16 @@ int start_ticker(std::atomic<uint8_t>& tick, std::atomic<int>& period) {
     ticker_tick   = &tick;
     ticker_period = &period;
     ticker_stop   = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    if (!ticker_stop)
+    ticker_wake   = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    if (!ticker_stop || !ticker_wake)
         return 0;
     ticker_thread = CreateThread(nullptr, 0, ticker_main, nullptr, 0, nullptr);
     return ticker_thread ? 1 : 0;
+}
+
+void wake_ticker() {
+    if (ticker_thread)
+        SetEvent(ticker_wake);
 }
 
 void stop_ticker() {
@@ -275,8 +355,10 @@ void stop_ticker() {
         TerminateThread(ticker_thread, 0);
     CloseHandle(ticker_thread);
     CloseHandle(ticker_stop);
+    CloseHandle(ticker_wake);
     ticker_thread = nullptr;
     ticker_stop   = nullptr;
+    ticker_wake   = nullptr;
 }
 
 // --- Signals ----------------------------------------------------------------------------------

@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
-# Builds the packages a user unzips and runs, in dist/:
+# Builds the packages of Brelok, in dist/:
 #   brelok-<version>-win64.zip           brelok.exe (x86-64-v2, LTO) and brelok-generic.exe
 #   brelok-<version>-linux-x86_64.tar.gz brelok (x86-64-v2, LTO, profile-guided) and brelok-generic
-# each with brelok.ini, the default opening book b_book.bin and README.txt, in one folder. Every
-# engine is started once from its unpacked folder (the Windows ones under wine, when installed)
-# and must find its settings and its book.
+# each with brelok.ini, the default opening book b_book.bin and README.txt, in one folder, and
+#   brelok_<version>-1_amd64.deb         the same Linux engines, settings and book for dpkg, with a
+#                                        launcher in /usr/games (scripts/package_deb.sh)
+# Every engine is started once from its unpacked folder (the Windows ones under wine, when
+# installed) and must find its settings and its book; the Debian package is unpacked into a
+# scratch root and started once through its launcher in an empty HOME.
 #
 #   scripts/package.sh            NO_BUILD=1 packages the builds already there
 set -euo pipefail
@@ -14,7 +17,7 @@ version="$(sed -n 's/^project(brelok VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 [ -n "$version" ] || { echo "package: no version in CMakeLists.txt" >&2; exit 1; }
 jobs="$(nproc)"
 
-scripts/install_deps.sh g++-mingw-w64-x86-64 zip
+scripts/install_deps.sh g++-mingw-w64-x86-64 zip dpkg-dev lintian
 if [ -z "${NO_BUILD:-}" ]; then
     scripts/build_pgo.sh
     for preset in release-generic mingw mingw-generic; do
@@ -73,5 +76,7 @@ else
 fi
 rm -f "$dist/$windows.zip"
 (cd "$stage" && zip -qr "$dist/$windows.zip" "$windows")
+
+scripts/package_deb.sh build/release-pgo/brelok build/release-generic/brelok "$stage/book/b_book.bin" "$dist"
 
 ls -l "$dist/$linux.tar.gz" "$dist/$windows.zip"

@@ -1,5 +1,6 @@
 // Everything a search sets up before its first iteration, and the one-position evaluation that
 // shares that set-up.
+#include <algorithm>
 #include <cassert>
 #include <cstring>
 
@@ -8,6 +9,7 @@
 #include "board/boarddata.h"
 #include "eval/evaluate.h"
 #include "eval/root_snapshot.h"
+#include "platform/platform.h"
 #include "search/hash_table.h"
 #include "search/ordering.h"
 #include "search/report.h"
@@ -30,6 +32,17 @@ template <Color C> Bitboard hanging_pieces() {
     return result;
 }
 
+// Milliseconds between two looks at the clock and the input: 500, or 100 under two seconds, and
+// a tenth of the time when that is less, so that a search near the end of the clock does not
+// overrun it by a tick. While waiting for the opponent's move, a move that misses the prediction
+// is charged to the engine's clock until it is seen: it is looked for every 50 ms.
+int tick_period_for(double seconds, bool pondering) {
+    int period = 500;
+    if (seconds > 0 && seconds < 2.0)
+        period = std::clamp(int(seconds * 100), 2, 100);
+    return pondering ? std::min(period, 50) : period;
+}
+
 } // namespace
 
 Tlearning_loader search_learning_loader = nullptr;
@@ -44,7 +57,11 @@ void Tsearch::prepare_search(Tboarddata& root, double seconds) {
     assert(board_state.is_consistent(root.side_to_move()));
     reset_search_statistics();
     predicted_reply = 0;
-    config.tick_period.store(seconds > 0 && seconds < 2.0 ? 100 : 500, std::memory_order_relaxed);
+    config.tick_period.store(tick_period_for(seconds, pondering != 0), std::memory_order_relaxed);
+    platform::wake_ticker(); // the new period counts from now, not from the last tick
+    // The first node looks at the clock and the input at once: what came with the order to
+    // search ("go" and a "ping" behind it) is read before the search can end.
+    config.tick.store(1, std::memory_order_relaxed);
     hash_tables.prepare_for_search();
     // Right after the clearing, so the learned positions survive it; not for the shortest moves.
     if (search_learning_loader && config.ENABLE_LEARN_BIN && config.in_game

@@ -52,6 +52,15 @@ void Tsearch::sort_root_moves() {
     }
 }
 
+bool Tsearch::searches_root_move(Move m) const {
+    if (nb_search_moves == 0)
+        return true;
+    for (int i = 0; i < nb_search_moves; ++i)
+        if (search_moves[i] == m)
+            return true;
+    return false;
+}
+
 Troot_move* Tsearch::find_root_move(Move m) {
     for (int i = 0; i < nb_root_moves; ++i)
         if (root_moves[i].move == m)
@@ -199,7 +208,8 @@ Move Tsearch::root_search(Tboarddata& root, int alpha, int beta) {
     }
     if (nb_root_moves == 0)
         for (int i = 1; i <= root.nb_moves && nb_root_moves < MAX_ROOT_MOVES; ++i)
-            root_moves[nb_root_moves++] = {root.moves[i], 0, SCORE_NOT_COMPUTED, 0, 0};
+            if (searches_root_move(root.moves[i]))
+                root_moves[nb_root_moves++] = {root.moves[i], 0, SCORE_NOT_COMPUTED, 0, 0};
 
     result = root_moves[0].move;
     eval(root, -SCORE_INFINITE, SCORE_INFINITE);

@@ -21,6 +21,14 @@ constexpr int PONDER_NOTHING_YET = 0;
 constexpr int PONDER_HIT         = 1;
 constexpr int PONDER_MISS        = 2;
 
+// What a search may spend: the target T of the stop rules (0: untimed) and, when not 0, the
+// most it may take whatever its score does (without it a game search may run to twice T).
+struct Ttime_budget {
+    double target = 0;
+    double limit  = 0;
+    Ttime_budget(double seconds = 0, double most = 0) : target(seconds), limit(most) {}
+};
+
 struct Troot_move {
     Move    move;
     uint8_t flags;   // result flags from the root's view
@@ -40,6 +48,8 @@ class Tsearch {
 
     // Clock.
     double time_target    = 0; // T, seconds; 0 when untimed
+    double time_limit     = 0; // the most the search may take; 0: twice T in a game
+    double search_start   = 0; // when the clock of this search started
     double soft_deadline  = 0;
     double panic_deadline = 0;
     int    panic          = 0;
@@ -80,12 +90,26 @@ class Tsearch {
 
     int64_t node_counter = 0; // calls of search_node in the running iteration
 
+    // Limits for the next think alone, for an interface that offers them; the think clears them
+    // when it ends. A node budget over the whole search (0: none), a mate distance in moves that
+    // ends the search once found (0: none), and the legal root moves to search (none listed: all).
+    int64_t node_limit = 0;
+    int     mate_limit = 0;
+    Move    search_moves[MAX_ROOT_MOVES];
+    int     nb_search_moves = 0;
+    // What is left of the node budget for the running iteration: the poll compares it with the
+    // node counter at every node, so a search without a budget pays one comparison.
+    int64_t iteration_node_limit = INT64_MAX;
+
     Bitboard hanging[2]   = {0, 0}; // pieces of each side attacked and undefended at the root
     int      global_phase = 0;      // phase of the root position
 
-    Move think(Tboarddata& root, int in_game, int pondering_search, int max_depth, double seconds,
+    Move think(Tboarddata& root, int in_game, int pondering_search, int max_depth, Ttime_budget budget,
                int stable_limit, const Move* expected, int nb_expected);
     bool poll_search();
+    // The deadlines of a budget whose clock runs from `start` (a game search may panic up to
+    // twice its target, within the budget's limit).
+    void set_deadlines(double start, const Ttime_budget& budget);
 
     void prepare_search(Tboarddata& root, double seconds);
     Move root_search(Tboarddata& root, int alpha, int beta);
@@ -96,8 +120,10 @@ class Tsearch {
     double      elapsed() const;
     int64_t     total_nodes() const;
     Troot_move* find_root_move(Move m);
+    bool        searches_root_move(Move m) const;
 
   private:
+    bool act_on_command(int code);
     void run_root_moves(Tboarddata& root, int& alpha, int beta, int& best, Move& result);
     void sort_root_moves();
     void compute_hanging_pieces();
@@ -110,6 +136,12 @@ extern Tsearch search;
 // empty (benchmarks, tools linked without the game loop), a search reads no input.
 using Tinput_reader = int (*)(int wait);
 extern Tinput_reader search_input_reader;
+
+// How a ponder hit learns the budget of the clock as it is now (an interface sends the clocks
+// just before the move): the game loop installs its budget here. Left empty, the budget the
+// ponder search began with holds.
+using Tbudget_source = Ttime_budget (*)();
+extern Tbudget_source search_budget_source;
 
 // How a search in a game adds the learned positions to the transposition table: the game loop
 // installs the learning's loader here at start-up. Left empty, nothing is added.

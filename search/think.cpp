@@ -1,5 +1,8 @@
 // The think driver: iterative deepening with its stop rules, and the poll that watches the
 // clock and the input once per tick of the ticker thread.
+#include <algorithm>
+#include <cassert>
+
 #include "base/command_codes.h"
 #include "base/config.h"
 #include "base/console.h"
@@ -10,13 +13,15 @@
 #include "search/score.h"
 #include "search/search.h"
 
-Tsearch       search;
-Tinput_reader search_input_reader = nullptr;
+Tsearch        search;
+Tinput_reader  search_input_reader  = nullptr;
+Tbudget_source search_budget_source = nullptr;
 
 namespace {
 
 constexpr double EASY_MOVE_SHARE      = 0.35;
 constexpr double ITERATION_TIME_SHARE = 0.65;
+constexpr int    LINES_PER_TICK       = 256;
 
 // The commands that stop a search whatever it is doing (table of commands during a search).
 bool stops_any_search(int code) {
@@ -48,29 +53,70 @@ int64_t Tsearch::total_nodes() const {
     return total;
 }
 
+void Tsearch::set_deadlines(double start, const Ttime_budget& budget) {
+    search_start = start;
+    time_target  = budget.target;
+    time_limit   = budget.limit;
+    if (budget.target == 0) {
+        soft_deadline = panic_deadline = 0;
+        return;
+    }
+    soft_deadline  = start + budget.target;
+    panic_deadline = config.in_game ? start + 2 * budget.target : soft_deadline;
+    if (budget.limit > 0) {
+        soft_deadline  = std::min(soft_deadline, start + budget.limit);
+        panic_deadline = std::min(panic_deadline, start + budget.limit);
+    }
+}
+
 bool Tsearch::poll_search() {
     if (abort_flag)
         return true;
+    // The node budget is checked at every node, not at ticks: the search ends within a few nodes of it.
+    if (node_counter >= iteration_node_limit) {
+        abort_flag   = 1;
+        abort_reason = ABORT_TIME;
+        return true;
+    }
     if (!config.tick.load(std::memory_order_relaxed))
         return false;
     config.tick.store(0, std::memory_order_relaxed);
 
+    const bool waiting_ponder = pondering && ponder_state != PONDER_HIT;
+    if (!(config.in_game && waiting_ponder) && soft_deadline != 0) {
+        const double now = console.now();
+        // The most the clock can pay ends the search whatever depth it has reached.
+        const bool spent = time_limit > 0 && now >= search_start + time_limit;
+        if (spent || (board_state.ply >= config.min_sd && now >= (panic ? panic_deadline : soft_deadline))) {
+            abort_flag   = 1;
+            abort_reason = ABORT_TIME;
+            return true;
+        }
+    }
+    if (!search_input_reader)
+        return false;
+    // Every line already there is read at this tick, not one a tick: a burst of input must not
+    // hold back a "quit" or the opponent's move behind it. A very long burst goes on at the next
+    // node, so the clock is looked at in between.
+    for (int lines = 0; lines < LINES_PER_TICK; ++lines) {
+        const int code = search_input_reader(0);
+        if (code != CMD_NONE && act_on_command(code))
+            return true;
+        if (code == CMD_NONE && !console.input_waiting())
+            return false;
+    }
+    config.tick.store(1, std::memory_order_relaxed);
+    return false;
+}
+
+// What a command read during the search does to it; true when it stops the search.
+bool Tsearch::act_on_command(int code) {
     const bool waiting_ponder = pondering && ponder_state != PONDER_HIT;
     auto       stop           = [&](int reason) {
         abort_flag   = 1;
         abort_reason = reason;
         return true;
     };
-
-    if (!(config.in_game && waiting_ponder) && soft_deadline != 0 && board_state.ply >= config.min_sd) {
-        const double now = console.now();
-        if (now >= (panic ? panic_deadline : soft_deadline))
-            return stop(ABORT_TIME);
-    }
-
-    const int code = search_input_reader ? search_input_reader(0) : CMD_NONE;
-    if (code == CMD_NONE)
-        return false;
     const bool analysing_or_pondering = config.analyze_mode || waiting_ponder;
     if (code == CMD_MOVE) {
         if (config.analyze_mode)
@@ -78,6 +124,9 @@ bool Tsearch::poll_search() {
         if (waiting_ponder) {
             if (entered_move == pondered_move) {
                 ponder_state = PONDER_HIT;
+                // The clocks came just before the move: the budget is the one they give now.
+                if (time_target != 0 && search_budget_source)
+                    set_deadlines(search_start, search_budget_source());
                 if (soft_deadline != 0 && console.now() >= soft_deadline)
                     return stop(ABORT_TIME);
                 return false;
@@ -102,7 +151,7 @@ bool Tsearch::poll_search() {
     return false;
 }
 
-Move Tsearch::think(Tboarddata& root, int in_game, int pondering_search, int max_depth, double seconds,
+Move Tsearch::think(Tboarddata& root, int in_game, int pondering_search, int max_depth, Ttime_budget budget,
                     int stable_limit, const Move* expected, int nb_expected) {
     Tboard& b        = board_state;
     nb_root_moves    = 0;
@@ -121,22 +170,15 @@ Move Tsearch::think(Tboarddata& root, int in_game, int pondering_search, int max
     depth_limit = max_depth == 0 || max_depth > config.max_sd ? config.max_sd : max_depth;
     if (depth_limit < config.min_sd)
         depth_limit = config.min_sd;
-    if (depth_limit > MAX_ITERATIONS - 1)
-        depth_limit = MAX_ITERATIONS - 1;
+    static_assert(DEEPEST_PLY < MAX_PLY && DEEPEST_PLY < MAX_ITERATIONS, "the line holds the deepest ply");
+    assert(depth_limit <= DEEPEST_PLY); // the ranges of max_sd and min_sd
 
     records[0]       = root;
     b.current_record = &records[0];
     Tboarddata& top  = records[0];
 
-    time_target = seconds;
-    if (seconds == 0) {
-        soft_deadline = panic_deadline = 0;
-    } else {
-        const double now = console.now();
-        soft_deadline    = now + seconds;
-        panic_deadline   = in_game ? now + 2 * seconds : soft_deadline;
-    }
-    prepare_search(top, seconds);
+    set_deadlines(console.now(), budget);
+    prepare_search(top, budget.target);
 
     Move best           = 0;
     int  stable_count   = 0;
@@ -147,6 +189,8 @@ Move Tsearch::think(Tboarddata& root, int in_game, int pondering_search, int max
         last_iteration     = d - 1;
         node_counter       = 0;
         nb_excluded        = 0;
+        // What the earlier iterations left of the node budget.
+        iteration_node_limit = node_limit > 0 ? node_limit - total_nodes() : INT64_MAX;
         top.reset();
         top.depth = d * ONE_PLY;
         b.ply     = 0;
@@ -172,10 +216,21 @@ Move Tsearch::think(Tboarddata& root, int in_game, int pondering_search, int max
                 break;
             }
         }
+        // A mate distance asked for replaces this rule: a longer mate found early does not end it.
         if (iteration_score[d] >= MATE_RANGE && iteration_bound[d] != BOUND_UPPER && d >= 3 && in_game
-            && !config.analyze_mode) {
+            && !config.analyze_mode && mate_limit == 0) {
             past_the_limit = false;
             break;
+        }
+        // A mate as short as the one asked for, or shorter, ends the search at once.
+        if (mate_limit > 0 && iteration_score[d] >= -SCORE_MATED + 1 - 2 * mate_limit
+            && iteration_score[d] <= -SCORE_MATED && iteration_bound[d] != BOUND_UPPER) {
+            past_the_limit = false;
+            break;
+        }
+        if (node_limit > 0 && !abort_flag && total_nodes() >= node_limit) {
+            abort_flag   = 1;
+            abort_reason = ABORT_TIME;
         }
         if (abort_flag) {
             past_the_limit = false;
@@ -189,8 +244,8 @@ Move Tsearch::think(Tboarddata& root, int in_game, int pondering_search, int max
             past_the_limit = false;
             break;
         }
-        if (seconds != 0 && !pondering && in_game
-            && console.now() - iteration_start[1] >= EASY_MOVE_SHARE * seconds && move
+        if (time_target != 0 && !pondering && in_game
+            && console.now() - iteration_start[1] >= EASY_MOVE_SHARE * time_target && move
             && move_kind(move) != KIND_NULL) {
             const Color root_side = top.side_to_move();
             Bitboard    own       = hanging[root_side];
@@ -209,8 +264,8 @@ Move Tsearch::think(Tboarddata& root, int in_game, int pondering_search, int max
         }
         // An iteration begun after 65% of the time would rarely end before the deadline. The
         // floor is the iteration depth: between iterations the ply counter is always 0.
-        if (seconds != 0 && in_game && !waiting_ponder && d >= config.min_sd
-            && console.now() - iteration_start[1] >= ITERATION_TIME_SHARE * seconds) {
+        if (time_target != 0 && in_game && !waiting_ponder && d >= config.min_sd
+            && console.now() - iteration_start[1] >= ITERATION_TIME_SHARE * time_target) {
             abort_flag     = 1;
             abort_reason   = ABORT_TIME;
             past_the_limit = false;
@@ -236,6 +291,11 @@ Move Tsearch::think(Tboarddata& root, int in_game, int pondering_search, int max
 
     root             = top;
     b.current_record = &root;
+    // The limits of an interface hold for one think.
+    node_limit           = 0;
+    mate_limit           = 0;
+    nb_search_moves      = 0;
+    iteration_node_limit = INT64_MAX;
 
     if (!in_game || !(pondering && ponder_state == PONDER_MISS && abort_reason == CMD_MOVE))
         print_statistics();

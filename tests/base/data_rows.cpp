@@ -53,6 +53,8 @@ std::string test_data(const std::string& path_in_tests) {
     const std::string id = std::string("Brelok[") + host + "] " BRELOK_VERSION;
     for (size_t at; (at = data.find("@ID@")) != std::string::npos;)
         data.replace(at, 4, id);
+    for (size_t at; (at = data.find("@VERSION@")) != std::string::npos;)
+        data.replace(at, 9, BRELOK_VERSION);
     // What the engine prints at start-up before the command loop, for the scripted sessions.
     for (size_t at; (at = data.find("@OPENING@\n")) != std::string::npos;)
         data.replace(at, 10,

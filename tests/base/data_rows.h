@@ -17,9 +17,9 @@ struct Trow {
 };
 
 std::vector<Trow> read_rows(const std::string& path_in_tests);
-// A whole data file under tests/, with "@ID@" replaced by the engine's name line and an
-// "@OPENING@" line by what the engine prints at start-up (interface/data/banner.txt, then
-// interface/data/start_display.txt).
+// A whole data file under tests/, with "@ID@" replaced by the engine's name line, "@VERSION@"
+// by the version alone and an "@OPENING@" line by what the engine prints at start-up
+// (interface/data/banner.txt, then interface/data/start_display.txt).
 std::string test_data(const std::string& path_in_tests);
 // The path of a file of the shared data.
 std::string shared_file(const std::string& name);

@@ -1,7 +1,8 @@
 // Whole games through the real binary, as an xboard interface plays them, where the engine's own
 // moves or the timing decide what follows: pondering hits and misses, the clock, the interrupt
-// signal and "?", games longer than the record holds, and UCI commands answered while a
-// search runs. (Take-backs, bad input, analyze mode and resignation have sessions of their own.)
+// signal and "?", bursts of input, games longer than the record holds, UCI commands answered
+// while a search runs, and the UCI node budget and empty clock. (Take-backs, bad input,
+// analyze mode and resignation have sessions of their own.)
 #include <algorithm>
 #include <chrono>
 #include <csignal>
@@ -98,6 +99,38 @@ TEST(GameFlow, ClockInterruptAndMoveNow) {
     EXPECT_EQ(console.engine.wait_exit(), 0);
 }
 
+// A burst of lines during a search is read at once, so a "?" or a "quit" behind it is not held
+// back; a ponder hit takes the budget of the clock sent with it, not the one the pondering began
+// with; a clock nearly run out gets its move at once.
+TEST(GameFlow, AnswersInTimeWhateverTheClockAndTheInputDo) {
+    Tgame_session s(QUIET);
+    s.send("xboard\nhard\nnew\nlevel 40 5 0\ntime 60000\notim 60000\ne2e4\n");
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    std::string burst;
+    for (int i = 0; i < 1000; ++i)
+        burst += i % 3 ? "bogus words " + std::to_string(i) + "\n" : std::string("\0e2\0e4\n", 7);
+    s.send(burst + "?\n");
+    std::vector<std::string> moves{"e2e4", s.next_move(5)};
+    ASSERT_NE(moves.back(), "");
+    const std::string predicted = line_after(s, "Pondering move  : ");
+    s.send("time 30\notim 60000\n" + predicted + "\n");
+    ASSERT_TRUE(s.expect("I have correctly predicted " + predicted, 1.5));
+    moves.push_back(predicted);
+    moves.push_back(s.next_move());
+    ASSERT_NE(moves.back(), "");
+    const std::string second = line_after(s, "Pondering move  : ");
+    std::string       other;
+    for (const std::string& move : legal_moves(fen_after(START, moves)))
+        other = move != second ? move : other;
+    s.send("time 20\notim 60000\n" + other + "\n");
+    const size_t from = s.mark;
+    EXPECT_NE(s.next_move(1.5), "");
+    EXPECT_LT(reported_seconds(s, from), 0.1);
+    s.send(burst + "quit\n");
+    EXPECT_EQ(s.engine.wait_exit(2), 0);
+    EXPECT_EQ(s.engine.errors(), "");
+}
+
 const char* const KNIGHTS_OUT_AND_BACK[4] = {"g1f3", "g8f6", "f3g1", "f6g8"};
 
 // Longer than the record: six blocks of a pawn move for each side and 92 half-moves of knights
@@ -168,6 +201,22 @@ TEST(GameFlow, UciAnswersDuringASearch) {
     ASSERT_TRUE(uci.expect("bestmove "));
     EXPECT_LT(seconds_now() - stopped, 0.5 + 0.25); // a tick, and some slack for a busy machine
     EXPECT_EQ(uci.rest().find("readyok"), std::string::npos);
+    uci.send("quit\n");
+    EXPECT_EQ(uci.engine.wait_exit(), 0);
+}
+
+// A node budget ends the search within a few nodes of it (the count of the info lines), not at
+// the next tick or iteration; a clock at zero or below still asks for a quick move.
+TEST(GameFlow, UciNodeBudgetAndAnEmptyClock) {
+    Tgame_session uci;
+    uci.send("uci\nposition startpos moves e2e4 e7e5 g1f3\ngo nodes 4321\n");
+    ASSERT_TRUE(uci.expect("bestmove "));
+    const std::string& out = uci.engine.output();
+    EXPECT_NEAR(std::atol(out.c_str() + out.rfind(" nodes ") + 7), 4321, 4);
+    const double asked = seconds_now();
+    uci.send("go wtime 5000 btime -100\n"); // black to move
+    ASSERT_TRUE(uci.expect("bestmove "));
+    EXPECT_LT(seconds_now() - asked, 1.0);
     uci.send("quit\n");
     EXPECT_EQ(uci.engine.wait_exit(), 0);
 }

@@ -52,7 +52,8 @@ class SettingsCommand : public Tin_temp_dir {
   protected:
     Tkeep saved{config.level_moves, config.level_minutes, config.level_increment, config.time_left,
                 config.otim_left,   config.book_on,       config.ponder_on,       config.flip,
-                config.max_sd,      config.noise};
+                config.max_sd,      config.noise,         config.min_sd,          config.selectivite,
+                config.DRAW_SCORE};
 };
 
 // line | what the command returns | settings after it: data/settings_commands.txt.
@@ -60,10 +61,10 @@ TEST_F(SettingsCommand, TableOfLines) {
     // clang-format off
     const std::map<std::string, int*> settings{
         {"level_moves", &config.level_moves}, {"level_minutes", &config.level_minutes},
-        {"level_increment", &config.level_increment}, {"time_left", &config.time_left},
-        {"otim_left", &config.otim_left},     {"book_on", &config.book_on}, {"log_on", &config.log_on},
+        {"time_left", &config.time_left},     {"otim_left", &config.otim_left},     {"book_on", &config.book_on}, {"log_on", &config.log_on},
         {"ponder_on", &config.ponder_on},     {"flip", &config.flip},       {"max_sd", &config.max_sd},
-        {"noise", &config.noise}};
+        {"noise", &config.noise},             {"min_sd", &config.min_sd}, {"selectivite", &config.selectivite},
+        {"DRAW_SCORE", &config.DRAW_SCORE}};
     // clang-format on
     config.book_on = 1;
     config.flip    = 0;
@@ -72,25 +73,30 @@ TEST_F(SettingsCommand, TableOfLines) {
         EXPECT_EQ(settings_command(row[0].c_str()), row.number(1)) << row.where;
         for (const std::string& check : words(row[2])) {
             const std::string name = check.substr(0, check.find('='));
-            std::string       value =
-                name == "file" ? read_file(dir.file("brelok.ini")) : std::to_string(*settings.at(name));
+            char              increment[32];
+            snprintf(increment, sizeof increment, "%g", config.level_increment);
+            std::string value = name == "file"              ? read_file(dir.file("brelok.ini"))
+                                : name == "level_increment" ? increment
+                                                            : std::to_string(*settings.at(name));
             std::replace(value.begin(), value.end(), '\n', '/');
             EXPECT_EQ(value, check.substr(name.size() + 1)) << row.where;
         }
     }
 }
 
-// time left | moves per level | increment | game ply | analysing | seconds for the move
+// time left | moves per level | increment | game ply | analysing | target | most for the move
 TEST(TimeBudget, FollowsClockLevelAndIncrement) {
     Tkeep saved(config.time_left, config.level_moves, config.level_increment, game.game_ply,
                 config.analyze_mode);
     for (const Trow& row : read_rows("interface/data/time_budget.txt")) {
-        config.time_left       = std::stoi(row[0]);
-        config.level_moves     = std::stoi(row[1]);
-        config.level_increment = std::stoi(row[2]);
-        game.game_ply          = std::stoi(row[3]);
-        config.analyze_mode    = uint8_t(std::stoi(row[4]));
-        EXPECT_NEAR(Tplay::time_budget(), std::stod(row[5]), 1e-9) << row.where;
+        config.time_left          = std::stoi(row[0]);
+        config.level_moves        = std::stoi(row[1]);
+        config.level_increment    = std::stod(row[2]);
+        game.game_ply             = std::stoi(row[3]);
+        config.analyze_mode       = uint8_t(std::stoi(row[4]));
+        const Ttime_budget budget = Tplay::time_budget();
+        EXPECT_NEAR(budget.target, std::stod(row[5]), 1e-9) << row.where;
+        EXPECT_NEAR(budget.limit, std::stod(row[6]), 1e-6) << row.where;
     }
 }
 

@@ -1,9 +1,13 @@
 // Whole searches: mates and their scores, draws by rule on the line and in the game, the stop
 // rules of the think driver outside the clock, and the mate arithmetic. (That a search depends on
 // nothing a search before it left: the bench signature, whose positions run one after another.)
+#include <chrono>
 #include <gtest/gtest.h>
+#include <thread>
 
+#include "base/console.h"
 #include "base/data_rows.h"
+#include "platform/platform.h"
 #include "search/score.h"
 #include "search_fixture.h"
 #include "tools/benchmark_positions.h"
@@ -66,6 +70,21 @@ TEST_F(Searching, ResultsOfWholeSearches) {
         printed_by([&] { search.think(root, 1, 0, 9, -1.0, 0, nullptr, 0); }).find("has used less time"),
         std::string::npos);
     EXPECT_EQ(search.last_iteration, 1);
+    EXPECT_EQ(search.abort_reason, ABORT_TIME);
+    // A short budget right after a long tick period: the search's finer period starts at once,
+    // so it ends near its budget, not when the old period runs out; and the most a clock can pay
+    // ends it even before the least depth asked for.
+    Tkeep least_depth(config.min_sd);
+    config.min_sd = 64;
+    config.tick_period.store(60000);
+    config.tick.store(0);
+    platform::wake_ticker();
+    while (!config.tick.load()) // the ticker has ticked, then gone to sleep for a minute
+        std::this_thread::yield();
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    const double started = console.now();
+    printed_by([&] { search.think(root, 0, 0, 30, Ttime_budget(0.02, 0.02), 0, nullptr, 0); });
+    EXPECT_LT(console.now() - started, 0.5);
     EXPECT_EQ(search.abort_reason, ABORT_TIME);
 }
 
