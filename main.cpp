@@ -32,6 +32,7 @@ int main(int argc, char** argv) {
     console.program_id = make_program_id();
     if (!startup_checks())
         return 0;
+    remove_stale_temporary_files();
     console.print("%ld entries found in the Opening Book (b_book.bin)\n", count_book_entries("b_book.bin"));
     config.xboard_mode = 0;
 

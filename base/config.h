@@ -7,7 +7,14 @@
 #include <vector>
 
 constexpr const char* SETTINGS_FILE_NAME = "brelok.ini";
-constexpr int         LINE_RECORDS       = 66; // records of the search's current line
+constexpr int         LINE_RECORDS       = 66; // records of the search's current line, ply 0 to 65
+// The deepest ply a search may reach: max_sd's top, so that neither the depth limit nor the
+// iteration depth plus selectivite ever leads past the records of the line (one kept spare).
+constexpr int DEEPEST_PLY = LINE_RECORDS - 2;
+// Hash table sizes in megabytes: the byte count of a table must fit 32 bits unsigned; the pawn
+// table takes powers of two only.
+constexpr int MAX_SIZE_HT = 4095;
+constexpr int MAX_SIZE_HP = 2048;
 
 class Tconfig {
   public:
@@ -31,8 +38,14 @@ class Tconfig {
     // Puts `text` in place of line `index` (-1 appends); 0 when the file cannot be written.
     int write_line(int index, const char* text);
 
-    // Reads every key in table order (missing ones are written back with their defaults).
+    // Reads every key in table order (missing ones are written back with their defaults), then
+    // keeps every number within its range.
     void load_settings();
+    // Sets the number setting `key` in memory, kept within its range; returns the value in force.
+    int set_number(const char* key, int value);
+    // The range a number setting is kept within now (min_sd may not pass max_sd); false for a key
+    // that is no number setting.
+    bool number_range(const char* key, int& lowest, int& highest) const;
 
     // --- Run-time state of the engine interface ------------------------------------------------
     void*                    debug_window      = nullptr; // the debug board window; nothing opens it
@@ -109,6 +122,10 @@ class Tconfig {
     std::atomic<int>     tick_period{500}; // milliseconds between ticks
 
     const char* file_name = SETTINGS_FILE_NAME;
+
+  private:
+    // A number found out of its range takes the nearest bound, and the log says so.
+    void keep_in_ranges();
 };
 
 extern Tconfig config;

@@ -10,8 +10,9 @@
 #include "base/lagged_random.h"
 
 // Bytes of input held while no line end has come: room for the longest line of moves a UCI
-// interface sends ("position ... moves" with a whole game) besides what follows it.
-constexpr int INPUT_BUFFER_SIZE = 16384;
+// interface sends ("position ... moves" with a whole game: the longest game the rules allow has
+// under 18,000 half-moves of at most 5 characters and a blank) besides what follows it.
+constexpr int INPUT_BUFFER_SIZE = 1 << 18;
 constexpr int READ_CHUNK_SIZE   = 512;  // bytes asked for by one read of standard input
 constexpr int MESSAGE_SIZE      = 512;  // longest formatted message
 constexpr int LOG_PENDING_SIZE  = 8192; // text held back until a line end reaches the log
@@ -68,7 +69,7 @@ class Tconsole {
 
     char           input_buffer[INPUT_BUFFER_SIZE + 1];
     int            search_counter = 0; // counted by the search
-    int            startup_ok     = 1; // cleared when the hash tables cannot be had
+    int            startup_ok     = 1; // cleared by a start-up step the program cannot go on without
     std::string    program_id;
     std::string    log_name;
     char           format_buffer[MESSAGE_SIZE + 1];

@@ -1,6 +1,7 @@
 // brelok.ini on disk: finding a key, replacing or appending one line, and the typed readers.
 #include <cctype>
 #include <charconv>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -37,9 +38,11 @@ int parse_setting_int(const std::string& value) {
     if (cursor < end && *cursor == '+' && cursor + 1 < end && *(cursor + 1) != '-')
         ++cursor;
     int number = 0;
-    // Stops at the first non-digit ("30abc" reads 30); no digits, or a number out of range,
-    // reads 0.
+    // Stops at the first non-digit ("30abc" reads 30); no digits reads 0. A number too large
+    // for an int reads as the nearest int, which the setting's range then brings back.
     const auto result = std::from_chars(cursor, end, number);
+    if (result.ec == std::errc::result_out_of_range)
+        return *cursor == '-' ? INT_MIN : INT_MAX;
     return result.ec == std::errc() ? number : 0;
 }
 
@@ -134,7 +137,8 @@ int Tconfig::write_line(int index, const char* text) {
 std::string Tconfig::get(const char* key, const char* default_value) {
     std::string value;
     const int   index = find(key, value);
-    if (index >= 0 && !value.empty())
+    // A key present with its own empty default is not missing: nothing to write.
+    if (index >= 0 && (!value.empty() || default_value[0] == '\0'))
         return value;
     char line[1100];
     snprintf(line, sizeof line, "%s=%s\n", key, default_value);

@@ -17,6 +17,11 @@ Move book_move(Tboarddata& position, int game_ply, int& found_in_book);
 // until the first one the book does not know.
 void update_book_after_game(int result, const uint64_t* keys, int game_ply);
 
+// Scratch files of book building in the current directory: the positions of the current batch
+// (also the filtered book before it replaces its source) and the book of the batches before it.
+constexpr const char* BOOK_BATCH_FILE = "_tmp0001.bin";
+constexpr const char* BOOK_BUILT_FILE = "_tmp0002.bin";
+
 // Book building; each returns 1 on success, 0 on failure (the output book then unchanged).
 int make_book(const char* pgn_file, const char* book_file);
 // A scratch result (a step of a longer build) is not forced to the disk.

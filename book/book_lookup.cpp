@@ -3,6 +3,8 @@
 
 #include <cstdio>
 
+#include "platform/platform.h"
+
 namespace {
 
 // Record `index` of the file; 0 on a short read.
@@ -50,6 +52,9 @@ int search(FILE* file, uint64_t key, Tbook_record& found, const Tbook_record* re
 } // namespace
 
 int book_lookup(uint64_t key, const char* file_name, Tbook_record& found, const Tbook_record* replacement) {
+    // A directory or a pipe of that name is no book (and a pipe could block the open).
+    if (platform::file_kind(file_name) != platform::FILE_REGULAR)
+        return 0;
     // Reading alone needs no write access: a read-only book still gives its moves.
     FILE* file = fopen(file_name, replacement ? "r+b" : "rb");
     if (!file)

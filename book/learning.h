@@ -33,8 +33,9 @@ void record_blunder(const Tplayed_game& game);
 // state like record_blunder.
 void record_bad_book_exit(const Tplayed_game& game);
 
-// At a new game: rebuilds b_learn.bin from b_learn.epd. 0 when either file cannot be had (the
-// previous b_learn.bin then stays), else 1.
+// At a new game: rebuilds b_learn.bin from b_learn.epd. 0 when b_learn.epd cannot be read (an
+// existing b_learn.bin is then emptied: nothing is learned) or b_learn.bin cannot be written (it
+// then stays as it was), else 1.
 int update_learning();
 // At the start of a search in a game: stores every entry of b_learn.bin in the transposition
 // table. 0 when the file cannot be opened, else 1.

@@ -147,13 +147,20 @@ void encode_learned_entry(uint64_t key, int32_t score, int32_t depth,
 }
 
 int update_learning() {
-    Tlearned_file output;
-    if (!output.open())
-        return 0;
     // Binary mode: the reader takes CRLF and LF alike, and stray bytes cannot end the file early.
-    FILE* lines = fopen(LEARN_EPD_NAME, "rb");
-    if (!lines)
+    FILE*         lines = fopen(LEARN_EPD_NAME, "rb");
+    Tlearned_file output;
+    if (!lines) {
+        // Nothing to learn from: a b_learn.bin left from before is rebuilt empty, or it would
+        // go on teaching what is no longer there.
+        if (platform::file_kind(LEARN_BIN_NAME) != platform::FILE_MISSING && output.open())
+            output.commit();
         return 0;
+    }
+    if (!output.open()) {
+        fclose(lines);
+        return 0;
+    }
     console.print("Updating position learning. . .\n");
     auto          game  = std::make_unique<Tbook_game>();
     int           count = 0;

@@ -12,16 +12,14 @@
 
 namespace {
 
-constexpr const char* BATCH_FILE   = "_tmp0001.bin"; // the positions of the current batch
-constexpr const char* BUILT_FILE   = "_tmp0002.bin"; // the book of the batches before it
-constexpr int         BATCH_GAMES  = 5000;
-constexpr int         FEWEST_PLIES = 30; // shorter games say little about an opening
-constexpr int         PLY_LIMIT    = 40;
-constexpr int         REPORT_EVERY = 100;
+constexpr int BATCH_GAMES  = 5000;
+constexpr int FEWEST_PLIES = 30; // shorter games say little about an opening
+constexpr int PLY_LIMIT    = 40;
+constexpr int REPORT_EVERY = 100;
 
 void remove_temporary_files() {
-    platform::remove_file(BATCH_FILE);
-    platform::remove_file(BUILT_FILE);
+    platform::remove_file(BOOK_BATCH_FILE);
+    platform::remove_file(BOOK_BUILT_FILE);
 }
 
 // Whether a book can be written where `book_file` is, before any work is done for it.
@@ -35,9 +33,9 @@ bool book_can_be_written(const char* book_file) {
 int make_book(const char* pgn_file, const char* book_file) {
     if (!book_can_be_written(book_file))
         return 0;
-    FILE* built = fopen(BUILT_FILE, "wb+");
+    FILE* built = fopen(BOOK_BUILT_FILE, "wb+");
     if (!built) {
-        report_open_failure(BUILT_FILE);
+        report_open_failure(BOOK_BUILT_FILE);
         return 0;
     }
     fclose(built);
@@ -62,20 +60,28 @@ int make_book(const char* pgn_file, const char* book_file) {
     auto      table      = std::make_unique<Tposition_table>();
     auto      game       = std::make_unique<Tbook_game>();
     int       first = 1, last = nb_games < BATCH_GAMES ? nb_games : BATCH_GAMES;
+    int       games_added = 0;
     for (int batch = 1;; ++batch) {
         console.print("\n=> Iteration #%d/%d : Games from %d to %d\n", batch, nb_batches, first, last);
         table->clear();
         for (int number = first; number <= last; ++number) {
             if (reader.next_game(*game) && game->nb_plies >= FEWEST_PLIES)
-                table->add_game(*game, PLY_LIMIT);
+                games_added += table->add_game(*game, PLY_LIMIT);
             if (number % REPORT_EVERY == 0)
                 console.print("%d|", number);
         }
         console.print("\n");
         // The last batch's merge goes to the book itself, the others to the book so far.
         const bool final_batch = last >= nb_games;
-        if (!table->write(BATCH_FILE, true)
-            || !merge_books(BATCH_FILE, BUILT_FILE, final_batch ? book_file : BUILT_FILE, !final_batch)) {
+        // Not one game could be read and used: the book named keeps what it holds.
+        if (final_batch && games_added == 0) {
+            console.print("Pb lors de l'extraction des parties de %s !\n", pgn_file);
+            remove_temporary_files();
+            return 0;
+        }
+        if (!table->write(BOOK_BATCH_FILE, true)
+            || !merge_books(BOOK_BATCH_FILE, BOOK_BUILT_FILE, final_batch ? book_file : BOOK_BUILT_FILE,
+                            !final_batch)) {
             remove_temporary_files();
             return 0;
         }

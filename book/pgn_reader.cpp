@@ -28,7 +28,7 @@ bool starts_game(const std::string& text) { return text.find(GAME_START_TAG) != 
 
 int Tpgn_reader::open(const char* file_name) {
     close();
-    // Binary mode: file positions are exact on every system; carriage returns count as blanks.
+    // Binary mode: file positions are exact on every system, and every kind of line end is seen.
     file    = fopen(file_name, "rb");
     started = false;
     return file ? 1 : 0;
@@ -60,6 +60,14 @@ bool Tpgn_reader::read_line() {
     bool skipping = false; // through a word longer than a whole piece: it is dropped
     int  c;
     while ((c = getc(file)) != EOF && c != '\n') {
+        // A line ends with LF, CR LF, or CR alone (old Macintosh files), in any mixture.
+        if (c == '\r') {
+            const int next = getc(file);
+            if (next != '\n' && next != EOF)
+                ungetc(next, file);
+            c = '\n';
+            break;
+        }
         got = true;
         // Stray bytes of a damaged file must not end the text early.
         if (c == '\0')

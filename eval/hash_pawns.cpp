@@ -19,7 +19,7 @@ int round_down_to_power_of_two(int mb) {
 Thashpawns::Thashpawns(int size_mb) {
     if (!console.startup_ok)
         return;
-    const int requested = size_mb < 1 ? 1 : size_mb;
+    const int requested = size_mb < 1 ? 1 : size_mb > MAX_SIZE_HP ? MAX_SIZE_HP : size_mb;
     const int p         = round_down_to_power_of_two(requested);
     if (p != requested) {
         console.print("Using %d MBytes for HashPawns instead of %d MBytes\n", p, requested);
@@ -29,8 +29,9 @@ Thashpawns::Thashpawns(int size_mb) {
     nb = int32_t((uint64_t(p) << 20) / sizeof(Tpawn_entry));
     entries.reset(new (std::nothrow) Tpawn_entry[size_t(nb)]);
     if (!entries) {
+        // The evaluation goes on without the table, computing every pawn structure afresh.
         console.print(">Pb in Thashpawns::Thashpawns\n");
-        console.startup_ok = 0;
+        console.print("No memory for %d MBytes of HashPawns: evaluating without them\n", p);
         return;
     }
     used_mb = p;

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "platform/platform.h"
 
@@ -38,6 +39,8 @@ void Tgame::reset_game() {
 int Tgame::set_start_position(const char* fen) {
     reset_game();
     start_fen            = fen;
+    start_clock          = 0;
+    plies_dropped        = 0;
     board_state.game_ply = 0;
     if (!root.set_fen(fen))
         return 0;
@@ -82,15 +85,57 @@ int Tgame::replay_to(int n) {
     board_state.ply      = 0;
     if (!root.set_fen(start_fen.c_str()))
         return 0;
+    root.halfmove_clock = start_clock;
     for (int i = 1; i <= n; ++i)
         make_on_root(moves[i]);
     root.parent = nullptr;
     return 1;
 }
 
+void Tgame::restart_record() {
+    const int clock = root.halfmove_clock;
+    const int kept  = clock < KEPT_AT_RESTART_FEWEST ? KEPT_AT_RESTART_FEWEST
+                      : clock > KEPT_AT_RESTART_MOST ? KEPT_AT_RESTART_MOST
+                                                     : clock;
+    const int from  = game_ply - kept;
+    if (!restarted())
+        memcpy(opening_keys, board_state.key_history, sizeof opening_keys);
+    replay_to(from);
+    // The FEN's move counters say where the game stands (and, with them, it never reads as the
+    // standard start: the book stays off); the clock itself is kept apart, as the position set-up
+    // reads no counters.
+    const int  before      = plies_dropped + from;
+    const bool black_began = (root.side_to_move() == BLACK) != (before % 2 == 1);
+    const int  move_number = (before + (black_began ? 1 : 0)) / 2 + 1;
+    start_fen   = root.get_fen() + std::to_string(root.halfmove_clock) + " " + std::to_string(move_number);
+    start_clock = root.halfmove_clock;
+    start_side  = root.side_to_move();
+    // The half-moves kept, and what a search just left for the coming one.
+    for (int i = 1; i < GAME_RECORD_SIZE; ++i) {
+        const int  source = from + i;
+        const bool moved  = i <= kept + 1;
+        origins[i]        = moved ? origins[source] : int(ORIGIN_NONE);
+        moves[i]          = moved ? moves[source] : 0;
+        scores[i]         = moved ? scores[source] : SCORE_NOT_COMPUTED;
+        bounds[i]         = moved ? bounds[source] : 0;
+        times[i]          = moved ? times[source] : 0;
+        depths[i]         = moved ? depths[source] : 0;
+        book_marks[i]     = moved ? book_marks[source] : 0;
+    }
+    plies_dropped = before;
+    replay_to(kept);
+}
+
+const uint64_t* Tgame::keys_from_start(int& last_index) const {
+    last_index = restarted() ? OPENING_KEYS - 1 : game_ply;
+    return restarted() ? opening_keys : board_state.key_history;
+}
+
 int Tgame::add_move(Move move, int origin) {
-    if (is_full() || move == 0)
+    if (move == 0)
         return 0;
+    if (is_full())
+        restart_record();
     make_on_root(move);
     moves[game_ply]      = move;
     book_marks[game_ply] = 0;

@@ -115,8 +115,9 @@ void Tplay::show_position() {
         console.print("%s\n", console.program_id.c_str());
         console.print("Brelok, a chess engine for the xboard protocol and the console\n");
         console.print("Releases and sources: see the Brelok project's home page\n");
-        console.print("\nMove #%d, %s\n", (game.game_ply + 2) / 2,
-                      game.game_ply % 2 == 0 ? "White to move" : "Black to move");
+        const int played = game.played_plies();
+        console.print("\nMove #%d, %s\n", (played + 2) / 2,
+                      played % 2 == 0 ? "White to move" : "Black to move");
         print_board();
         game.root.print_fen();
     } else if (!config.fritz_mode) {
@@ -147,11 +148,6 @@ void Tplay::detect_game_end() {
         console.print("1/2-1/2 {Stalemate}\n");
         over = true;
     }
-    // Past this length the line of a search no longer fits behind the game's positions.
-    if (!over && game.is_full()) {
-        console.print("1/2-1/2 {Game too long}\n");
-        over = true;
-    }
     if (over)
         config.force_mode = 1;
 }
@@ -166,7 +162,7 @@ void Tplay::print_move_played() {
     if (xboard_protocol >= 2)
         console.print("move %s\n", text.c_str());
     else
-        console.print("%d. ... %s\n", (game.game_ply + 1) / 2, text.c_str());
+        console.print("%d. ... %s\n", (game.played_plies() + 1) / 2, text.c_str());
     answer_held_pings();
 }
 

@@ -21,7 +21,7 @@
 namespace {
 
 constexpr int         TABLE_FROM_PLY  = 7; // shorter games teach the book nothing
-constexpr const char* FILTER_TEMP     = "_tmp0001.bin";
+constexpr const char* FILTER_TEMP     = BOOK_BATCH_FILE;
 constexpr double      LONGEST_SECONDS = 1e6;
 
 std::string word(int index) { return index < console.nb_words ? console.words[index] : ""; }
@@ -90,12 +90,7 @@ void Tplay::play_entered_move() {
         config.restart = 0;
         return;
     }
-    if (!game.add_move(move, ORIGIN_ENTERED)) {
-        console.print("Illegal move (game too long): %s\n",
-                      coord_text(move, game.root.side_to_move()).c_str());
-        config.restart = 0;
-        return;
-    }
+    game.add_move(move, ORIGIN_ENTERED);
     config.restart = 1;
 }
 
@@ -169,18 +164,24 @@ void Tplay::result() {
     }
     static const char* const RESULT_TAGS[3] = {"1-0", "0-1", "1/2-1/2"};
     game.tags[TAG_RESULT]                   = RESULT_TAGS[outcome];
-    if (game.game_ply >= TABLE_FROM_PLY) {
+    if (game.played_plies() >= TABLE_FROM_PLY) {
         print_game_table();
-        update_book_after_game(outcome, board_state.key_history, game.game_ply);
+        int             last = 0;
+        const uint64_t* keys = game.keys_from_start(last);
+        update_book_after_game(outcome, keys, last);
     }
 }
 
 void Tplay::print_game_table() {
     console.print(">'%s' - '%s'\n\n", game.tags[TAG_WHITE].c_str(), game.tags[TAG_BLACK].c_str());
     console.print(">        move   score  depth  time            move   score  depth  time\n");
+    // Half-moves numbered from the game's start, those before a restart of the record included.
     for (int i = 1; i <= game.game_ply; ++i) {
-        if (i % 2 == 1)
-            console.print(">\n%3d.", (i + 1) / 2);
+        const int number = game.plies_dropped + i;
+        if (number % 2 == 1)
+            console.print(">\n%3d.", (number + 1) / 2);
+        else if (i == 1)
+            console.print(">\n%3d.%29s        ", number / 2, ""); // its first half-move is gone
         else
             console.print(">        ");
         const auto        mover = Color(game.start_side ^ ((i - 1) & 1));

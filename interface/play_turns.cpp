@@ -54,15 +54,16 @@ void Tplay::after_search(Move best, int origin) {
         result();
         return;
     }
-    // "force" while thinking: the engine plays neither side any more, this move included.
-    if (pending_code() == CMD_FORCE) {
+    // "force" while thinking: the engine plays neither side any more, this move included;
+    // "analyze": it analyses the position instead of playing.
+    if (pending_code() == CMD_FORCE || pending_code() == CMD_ANALYZE) {
         execute();
         return;
     }
     Tboarddata& root = game.root;
     if (!best && root.gen_legal() == GEN_MOVES)
         best = root.moves[1];
-    // No move (game over) or no room left: the outer loop says why.
+    // No move: the game is over, and the outer loop says why.
     if (!best || !game.add_move(best, origin)) {
         config.restart = 1;
         return;
@@ -84,7 +85,9 @@ void Tplay::after_search(Move best, int origin) {
             record_blunder(played_game());
             game.replay_to(ply); // the learning played the game on the board
         }
-        if (ply > 2 && game.origins[ply - 2] == ORIGIN_BOOK && std::abs(s) < 31999 && s < -35) {
+        // The style book's lines are games from the start.
+        if (ply > 2 && game.origins[ply - 2] == ORIGIN_BOOK && std::abs(s) < 31999 && s < -35
+            && !game.restarted()) {
             console.print("Brelok has just left the opening book in a bad position ....\n");
             record_bad_book_exit(played_game());
             game.replay_to(ply); // the learning played the game on the board
@@ -104,8 +107,6 @@ bool Tplay::may_ponder() {
     const Color side = root.side_to_move();
     if (config.force_mode || config.analyze_mode
         || !(side == WHITE ? config.computer_black : config.computer_white))
-        return false;
-    if (game.game_ply + 1 >= MAX_GAME_PLY)
         return false;
     config.in_game = 1;
     if (check_repetition(root) || root.gen_legal() != GEN_MOVES || root.halfmove_clock >= 100)

@@ -12,15 +12,15 @@ namespace {
 
 bool is_space(char c) { return isspace(static_cast<unsigned char>(c)) != 0; }
 
-// A number setting changed in memory and in brelok.ini at once.
-int set_number(const char* line, const char* format, const char* key, int Tconfig::*field) {
+// A number setting changed in memory and in brelok.ini at once. A value out of the setting's
+// range is brought within it (the log says so), and the file gets the value in force.
+int set_number(const char* line, const char* format, const char* key) {
     int        value     = 0;
     int* const targets[] = {&value};
     if (scan_numbers(line, format, targets, 1) != 1)
         return 0;
-    config.*field = value;
     char text[16];
-    snprintf(text, sizeof text, "%d", value);
+    snprintf(text, sizeof text, "%d", config.set_number(key, value));
     config.set(key, text);
     return 1;
 }
@@ -33,15 +33,11 @@ int do_help(const char*) {
     print_help();
     return 1;
 }
-int do_selectivite(const char* line) {
-    return set_number(line, "selectivite %d", "selectivite", &Tconfig::selectivite);
-}
-int do_min_sd(const char* line) { return set_number(line, "min_sd %d", "min_sd", &Tconfig::min_sd); }
-int do_max_sd(const char* line) { return set_number(line, "max_sd %d", "max_sd", &Tconfig::max_sd); }
-int do_draw_score(const char* line) {
-    return set_number(line, "DRAW_SCORE %d", "DRAW_SCORE", &Tconfig::DRAW_SCORE);
-}
-int do_noiseply(const char* line) { return set_number(line, "noiseply %d", "noise", &Tconfig::noise); }
+int do_selectivite(const char* line) { return set_number(line, "selectivite %d", "selectivite"); }
+int do_min_sd(const char* line) { return set_number(line, "min_sd %d", "min_sd"); }
+int do_max_sd(const char* line) { return set_number(line, "max_sd %d", "max_sd"); }
+int do_draw_score(const char* line) { return set_number(line, "DRAW_SCORE %d", "DRAW_SCORE"); }
+int do_noiseply(const char* line) { return set_number(line, "noiseply %d", "noise"); }
 int do_book(const char* line) {
     // Lasts until the game loop sets a position up again.
     config.book_on = strstr(line, "off") ? 0 : 1;

@@ -6,6 +6,9 @@
 
 #include "base/config.h"
 #include "base/console.h"
+#include "book/book.h"
+#include "book/book_lookup.h"
+#include "book/learning.h"
 #include "platform/platform.h"
 #include "tablebases/registry.h"
 
@@ -67,6 +70,13 @@ int startup_checks() {
 }
 
 long count_book_entries(const char* file_name) {
+    // A directory (or a pipe) of that name is no book: its "size" means nothing.
+    const platform::Tfile_kind kind = platform::file_kind(file_name);
+    if (kind != platform::FILE_REGULAR) {
+        if (kind == platform::FILE_OTHER)
+            console.print(">%s is not a file: no book\n", file_name);
+        return 0;
+    }
     FILE* file = fopen(file_name, "rb");
     if (!file)
         return 0;
@@ -90,4 +100,13 @@ void start_tablebases() {
         console.print("Found TableBase Files, up to %d men\n", men);
     else
         console.print("No TableBase files found in %s\n", config.tb_path.c_str());
+}
+
+void remove_stale_temporary_files() {
+    for (const char* file : {SETTINGS_FILE_NAME, LEARN_BIN_NAME, MAIN_BOOK_NAME, STYLE_BOOK_NAME})
+        for (const std::string& name : platform::remove_stale_temp_files(file))
+            console.print(">%s removed: left by an interrupted rewrite\n", name.c_str());
+    for (const char* file : {BOOK_BATCH_FILE, BOOK_BUILT_FILE})
+        if (platform::remove_if_stale(file))
+            console.print(">%s removed: left by an interrupted book building\n", file);
 }

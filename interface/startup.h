@@ -10,8 +10,9 @@ std::string command_line_answer(int argc, char** argv);
 // "Brelok[host] version".
 std::string make_program_id();
 
-// The two refusals: no hash memory, or an empty DEBUG_TEST. Prints the messages, waits for a
-// key and returns 0 when the program must not go on.
+// The two refusals: a start-up step that failed (the hash tables go on without their memory),
+// or an empty DEBUG_TEST. Prints the messages, waits for a key and returns 0 when the program
+// must not go on.
 int startup_checks();
 
 // Records in the opening book file (24 bytes each); 0 when it cannot be opened.
@@ -19,3 +20,7 @@ long count_book_entries(const char* file_name);
 
 // The tablebase cache and registry from TBPATH when USE_TB is on, with the start-up message.
 void start_tablebases();
+
+// Removes what rewrites and book building killed in a former run left in the current directory:
+// files of the engine's own temporary naming, and only once they are stale.
+void remove_stale_temporary_files();

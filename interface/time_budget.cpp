@@ -24,7 +24,7 @@ Ttime_budget Tplay::time_budget(int moves_given) {
     if (const Ttime_budget fixed = fixed_move_budget(); fixed.target > 0)
         return fixed;
     // In 64 bits and doubles: the interface may send any number.
-    const long long moves_played = game.game_ply / 2;
+    const long long moves_played = game.played_plies() / 2;
     long long       moves_to_go;
     if (moves_given > 0)
         moves_to_go = moves_given + 2LL; // the same reserve as under a level

@@ -15,7 +15,7 @@
 
 namespace {
 
-constexpr size_t UCI_LINE_SIZE = 8192; // "position" with the moves of the longest game we keep
+constexpr size_t UCI_LINE_SIZE = INPUT_BUFFER_SIZE; // "position" with the moves of any game
 
 bool position_given = false;
 

@@ -33,18 +33,20 @@ int check_value(const std::string& value) {
 }
 
 void set_hash(const std::string& value) {
+    int lowest = 0, highest = 0;
+    config.number_range("SIZE_HT", lowest, highest);
     char*      end  = nullptr;
     const long size = strtol(value.c_str(), &end, 10);
-    if (value.empty() || *end != '\0' || size < 1 || size > MAX_SIZE_HT) {
-        uci_tell("Hash must be a number of megabytes from 1 to " + std::to_string(MAX_SIZE_HT));
+    if (value.empty() || *end != '\0' || size < lowest || size > highest) {
+        uci_tell("Hash must be a number of megabytes from " + std::to_string(lowest) + " to "
+                 + std::to_string(highest));
         return;
     }
     // The old table goes first: both at once might not fit.
     hash_tables = Thashtables(0);
     hash_tables = Thashtables(int(size));
-    if (!hash_tables.has_slots()) {
-        console.startup_ok = 1;
-        hash_tables        = Thashtables(config.SIZE_HT);
+    if (size > 0 && !hash_tables.has_slots()) {
+        hash_tables = Thashtables(config.SIZE_HT);
         uci_tell("no memory for a hash table of " + value + " MB: " + std::to_string(config.SIZE_HT)
                  + " MB kept");
         return;
@@ -65,7 +67,9 @@ void set_tablebase_path(const std::string& given) {
 } // namespace
 
 void print_uci_options() {
-    console.send("option name Hash type spin default %d min 1 max %d\n", config.SIZE_HT, MAX_SIZE_HT);
+    int lowest = 0, highest = 0;
+    config.number_range("SIZE_HT", lowest, highest);
+    console.send("option name Hash type spin default %d min %d max %d\n", config.SIZE_HT, lowest, highest);
     console.send("option name Clear Hash type button\n");
     console.send("option name Ponder type check default %s\n",
                  config.ENABLE_PONDERING && config.ponder_on ? "true" : "false");

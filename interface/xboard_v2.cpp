@@ -127,7 +127,8 @@ bool xboard_v2_command(int& code) {
         seconds_per_move      = double(number_word(console.words[1]));
         config.fixed_per_move = 1;
     } else if (is(first, "sd") && nb == 2 && number_word(console.words[1]) > 0) {
-        config.max_sd = int(number_word(console.words[1])); // for this run: brelok.ini keeps its own
+        // For this run: brelok.ini keeps its own.
+        config.set_number("max_sd", int(number_word(console.words[1])));
     } else if (is(first, "level")) {
         seconds_per_move      = 0;
         config.fixed_per_move = 0;

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -65,14 +66,32 @@ int make_directory(const char* path);
 // Root ignores permission bits, so a file whose owner made it read-only is honoured explicitly.
 int file_is_writable(const char* path);
 
-// Creates a new, uniquely named file in the directory of `near_path`, opened for writing in
-// text mode; its name goes to `temp_name`. nullptr on failure.
+// What a path names (through links). Only a regular file can be read without blocking or
+// surprises: a directory, a device or a pipe is something else.
+enum Tfile_kind { FILE_MISSING, FILE_REGULAR, FILE_OTHER };
+Tfile_kind file_kind(const char* path);
+
+// The write-beside-and-rename routine. A file reached through a symbolic link is rewritten where
+// the link leads, and the link stays (on POSIX systems; Windows replaces the link itself).
+
+// Creates a new, uniquely named file beside `near_path` (beside where it leads), opened for
+// writing in text mode; its name goes to `temp_name`. nullptr on failure. Files of the same
+// naming left there by a rewrite that was killed, and stale by now, are removed first.
 FILE* create_temp_file_near(const char* near_path, std::string& temp_name);
+
+// A temporary file nobody has written to for this long was left by a killed rewrite; a younger
+// one may belong to another engine at work in the same directory.
+constexpr int STALE_TEMP_SECONDS = 600;
+// Removes the stale files that create_temp_file_near(path) would have made, and only those;
+// returns their names.
+std::vector<std::string> remove_stale_temp_files(const char* path);
+// Removes `path` when it is a stale regular file; 1 when removed.
+int remove_if_stale(const char* path);
 
 // Flushes the stream and asks the system to put its data on disk. 1 on success.
 int sync_file(FILE* file);
 
-// Puts `from` in the place of `to` in one step (replacing `to`); `to` keeps its old
+// Puts `from` in the place of `to` (of where it leads) in one step; `to` keeps its old
 // permissions when it existed. 1 on success, 0 otherwise (then `from` still exists).
 int replace_file(const char* from, const char* to);
 

@@ -1,8 +1,11 @@
 // POSIX side of the platform layer (Linux and the other Unix systems).
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <pthread.h>
@@ -99,22 +102,93 @@ int file_is_writable(const char* path) {
     return access(path, W_OK) == 0 ? 1 : 0;
 }
 
+Tfile_kind file_kind(const char* path) {
+    struct stat info {};
+    if (stat(path, &info) != 0)
+        return FILE_MISSING;
+    return S_ISREG(info.st_mode) ? FILE_REGULAR : FILE_OTHER;
+}
+
+namespace {
+
+// Where `path` leads through its symbolic links (a link to a missing file leads to where that
+// file would be); `path` itself when it is no link, or when the links go round in a loop.
+std::string final_path(const char* path) {
+    std::string current = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat info {};
+        if (lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
+            return current;
+        char          target[4096];
+        const ssize_t length = readlink(current.c_str(), target, sizeof target);
+        if (length <= 0 || size_t(length) == sizeof target)
+            return path;
+        const size_t slash = current.rfind('/');
+        // A relative target is relative to the link's own directory.
+        current = target[0] == '/' || slash == std::string::npos
+                      ? std::string(target, size_t(length))
+                      : current.substr(0, slash + 1) + std::string(target, size_t(length));
+    }
+    return path;
+}
+
+// The directory part of a path, with its final slash ("" for the current directory).
+std::string directory_of(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+// mkstemp's naming: "." + the file's name + "." + six letters or digits.
+bool is_temp_name_of(const std::string& name, const std::string& file_name) {
+    const std::string prefix = "." + file_name + ".";
+    return name.size() == prefix.size() + 6 && name.compare(0, prefix.size(), prefix) == 0
+           && std::all_of(name.begin() + long(prefix.size()), name.end(),
+                          [](char c) { return isalnum(static_cast<unsigned char>(c)) != 0; });
+}
+
+bool is_stale_file(const char* path) {
+    struct stat info {};
+    return lstat(path, &info) == 0 && S_ISREG(info.st_mode)
+           && info.st_mtime <= time(nullptr) - STALE_TEMP_SECONDS;
+}
+
+} // namespace
+
+std::vector<std::string> remove_stale_temp_files(const char* path) {
+    std::vector<std::string> removed;
+    const std::string        target    = final_path(path);
+    const std::string        directory = directory_of(target);
+    const std::string        name      = target.substr(directory.size());
+    DIR*                     entries   = opendir(directory.empty() ? "." : directory.c_str());
+    if (!entries)
+        return removed;
+    while (const dirent* entry = readdir(entries)) {
+        const std::string full = directory + entry->d_name;
+        if (is_temp_name_of(entry->d_name, name) && is_stale_file(full.c_str()) && unlink(full.c_str()) == 0)
+            removed.push_back(full);
+    }
+    closedir(entries);
+    return removed;
+}
+
+int remove_if_stale(const char* path) { return is_stale_file(path) && unlink(path) == 0 ? 1 : 0; }
+
 FILE* create_temp_file_near(const char* near_path, std::string& temp_name) {
-    // Same directory, so that the final rename stays on one file system.
-    const char* slash   = strrchr(near_path, '/');
-    std::string pattern = slash ? std::string(near_path, size_t(slash - near_path + 1)) + "." + (slash + 1)
-                                : std::string(".") + near_path;
-    pattern += ".XXXXXX";
-    const int descriptor = mkstemp(pattern.data());
+    // Beside the file the rewrite replaces, so that the final rename stays on one file system.
+    remove_stale_temp_files(near_path);
+    const std::string target     = final_path(near_path);
+    const std::string directory  = directory_of(target);
+    std::string       name       = directory + "." + target.substr(directory.size()) + ".XXXXXX";
+    const int         descriptor = mkstemp(name.data());
     if (descriptor < 0)
         return nullptr;
     FILE* file = fdopen(descriptor, "w");
     if (!file) {
         close(descriptor);
-        unlink(pattern.c_str());
+        unlink(name.c_str());
         return nullptr;
     }
-    temp_name = pattern;
+    temp_name = name;
     return file;
 }
 
@@ -126,15 +200,16 @@ int sync_file(FILE* file) {
 
 int replace_file(const char* from, const char* to) {
     // mkstemp makes the file private; the settings file keeps the permissions it had.
-    struct stat info {};
-    if (stat(to, &info) == 0)
+    const std::string target = final_path(to);
+    struct stat       info {};
+    if (stat(target.c_str(), &info) == 0)
         chmod(from, info.st_mode & 07777);
     else {
         const mode_t mask = umask(022); // reading the mask means setting it: put it back at once
         umask(mask);
         chmod(from, 0666 & ~mask);
     }
-    return rename(from, to) == 0 ? 1 : 0;
+    return rename(from, target.c_str()) == 0 ? 1 : 0;
 }
 
 int remove_file(const char* path) { return unlink(path) == 0 ? 1 : 0; }

@@ -1,4 +1,5 @@
 // Windows side of the platform layer.
+#include <cctype>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
@@ -201,16 +202,85 @@ int file_is_writable(const char* path) {
     return (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) ? 0 : 1;
 }
 
-FILE* create_temp_file_near(const char* near_path, std::string& temp_name) {
-    // Same directory, so that the final move stays on one volume.
-    const char* slash     = strrchr(near_path, '/');
-    const char* backslash = strrchr(near_path, '\\');
+Tfile_kind file_kind(const char* path) {
+    const DWORD attributes = GetFileAttributesA(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return FILE_MISSING;
+    return (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) ? FILE_OTHER : FILE_REGULAR;
+}
+
+namespace {
+
+// The directory part of a path, without its final separator ("." for the current directory).
+std::string directory_of(const char* path) {
+    const char* slash     = strrchr(path, '/');
+    const char* backslash = strrchr(path, '\\');
     if (backslash && (!slash || backslash > slash))
         slash = backslash;
-    const std::string directory =
-        slash ? std::string(near_path, size_t(slash - near_path)) : std::string(".");
-    char name[MAX_PATH + 1] = {};
-    if (GetTempFileNameA(directory.c_str(), "brk", 0, name) == 0)
+    return slash ? std::string(path, size_t(slash - path)) : std::string(".");
+}
+
+// GetTempFileName's naming with the prefix below: "brk", one to four hexadecimal digits, ".tmp".
+constexpr const char* TEMP_PREFIX = "brk";
+
+bool is_temp_name(const char* name) {
+    const size_t length = strlen(name);
+    if (length < 8 || length > 11 || _strnicmp(name, TEMP_PREFIX, 3) != 0
+        || _stricmp(name + length - 4, ".tmp") != 0)
+        return false;
+    for (size_t i = 3; i < length - 4; ++i)
+        if (!isxdigit(static_cast<unsigned char>(name[i])))
+            return false;
+    return true;
+}
+
+bool is_stale(const FILETIME& written) {
+    FILETIME now_time;
+    GetSystemTimeAsFileTime(&now_time);
+    ULARGE_INTEGER now, then;
+    now.LowPart   = now_time.dwLowDateTime;
+    now.HighPart  = now_time.dwHighDateTime;
+    then.LowPart  = written.dwLowDateTime;
+    then.HighPart = written.dwHighDateTime;
+    // 100-nanosecond steps.
+    return then.QuadPart + ULONGLONG(STALE_TEMP_SECONDS) * 10000000ULL <= now.QuadPart;
+}
+
+} // namespace
+
+// The temporary names are not tied to the file rewritten: every stale one of the directory goes.
+std::vector<std::string> remove_stale_temp_files(const char* path) {
+    std::vector<std::string> removed;
+    const std::string        directory = directory_of(path);
+    WIN32_FIND_DATAA         entry;
+    const HANDLE             search = FindFirstFileA((directory + "\\brk*.tmp").c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE)
+        return removed;
+    do {
+        const std::string full = directory + "\\" + entry.cFileName;
+        if (!(entry.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))
+            && is_temp_name(entry.cFileName) && is_stale(entry.ftLastWriteTime) && DeleteFileA(full.c_str()))
+            removed.push_back(full);
+    } while (FindNextFileA(search, &entry));
+    FindClose(search);
+    return removed;
+}
+
+int remove_if_stale(const char* path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data)
+        || (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))
+        || !is_stale(data.ftLastWriteTime))
+        return 0;
+    return DeleteFileA(path) ? 1 : 0;
+}
+
+FILE* create_temp_file_near(const char* near_path, std::string& temp_name) {
+    // Same directory, so that the final move stays on one volume.
+    remove_stale_temp_files(near_path);
+    const std::string directory          = directory_of(near_path);
+    char              name[MAX_PATH + 1] = {};
+    if (GetTempFileNameA(directory.c_str(), TEMP_PREFIX, 0, name) == 0)
         return nullptr;
     FILE* file = fopen(name, "w");
     if (!file) {

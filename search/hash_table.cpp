@@ -36,8 +36,9 @@ Thashtables::Thashtables(int size_mb) {
     // One spare slot, so that the last index has a second slot too.
     slots.reset(new (std::nothrow) Thash_slot[size_t(nb) + 1]);
     if (!slots) {
+        // The search goes on without the table, as with a size of 0.
         console.print(">Pb in Thashtables::Thashtables\n");
-        console.startup_ok = 0;
+        console.print("No memory for %d MBytes of HashTables: searching without them\n", size_mb);
         return;
     }
     console.print(">Clearing HashTables\n");

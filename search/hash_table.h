@@ -32,8 +32,6 @@ constexpr uint8_t AGE_OLD     = 1; // there at the last ageing, not found since
 constexpr uint8_t AGE_OLD_HIT = 2; // there at the last ageing, found since
 
 constexpr int DEFAULT_SIZE_HT = 8;
-// The size in bytes must fit 32 bits unsigned.
-constexpr int MAX_SIZE_HT = 4095;
 
 // Names of the bound kinds, then the error name.
 extern const char* const BOUND_NAMES[5];

@@ -108,12 +108,10 @@ int Tsearch::search_node(Tboarddata& node, int alpha, int beta) {
     if ((node.eval_flags & BOUND_MASK) == BOUND_LOWER)
         node.static_score = node.second_score;
 
-    // 8. Ply limit; the records of the line set the hard bound.
+    // 8. Ply limit; the ranges of the settings keep it within the records of the line.
     int limit = iteration_depth + config.selectivite;
     if (limit > config.max_sd)
         limit = config.max_sd;
-    if (limit > MAX_PLY - 2)
-        limit = MAX_PLY - 2;
     if (b.ply >= limit)
         return 1;
 

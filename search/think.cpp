@@ -1,6 +1,7 @@
 // The think driver: iterative deepening with its stop rules, and the poll that watches the
 // clock and the input once per tick of the ticker thread.
 #include <algorithm>
+#include <cassert>
 
 #include "base/command_codes.h"
 #include "base/config.h"
@@ -82,9 +83,11 @@ bool Tsearch::poll_search() {
     config.tick.store(0, std::memory_order_relaxed);
 
     const bool waiting_ponder = pondering && ponder_state != PONDER_HIT;
-    if (!(config.in_game && waiting_ponder) && soft_deadline != 0 && board_state.ply >= config.min_sd) {
+    if (!(config.in_game && waiting_ponder) && soft_deadline != 0) {
         const double now = console.now();
-        if (now >= (panic ? panic_deadline : soft_deadline)) {
+        // The most the clock can pay ends the search whatever depth it has reached.
+        const bool spent = time_limit > 0 && now >= search_start + time_limit;
+        if (spent || (board_state.ply >= config.min_sd && now >= (panic ? panic_deadline : soft_deadline))) {
             abort_flag   = 1;
             abort_reason = ABORT_TIME;
             return true;
@@ -135,13 +138,14 @@ bool Tsearch::act_on_command(int code) {
     }
     if (stops_any_search(code) || (analysing_or_pondering && stops_analysis_or_ponder(code)))
         return stop(code);
-    if (code == CMD_ANALYZE) {
-        config.analyze_mode = 0;
-        return stop(CMD_MOVE_NOW);
-    }
+    // Nothing asked for a move: an analysis goes on, any other search gives way to one.
+    if (code == CMD_ANALYZE)
+        return config.analyze_mode ? false : stop(CMD_ANALYZE);
     if (is_console_tool(code)) {
         console.print("%d inconnu\n", code);
-        config.analyze_mode = 0;
+        // An analysis ends as "exit" ends it, with no move played.
+        if (config.analyze_mode)
+            return stop(CMD_EXIT);
         return stop(CMD_MOVE_NOW);
     }
     return false;
@@ -166,8 +170,8 @@ Move Tsearch::think(Tboarddata& root, int in_game, int pondering_search, int max
     depth_limit = max_depth == 0 || max_depth > config.max_sd ? config.max_sd : max_depth;
     if (depth_limit < config.min_sd)
         depth_limit = config.min_sd;
-    if (depth_limit > MAX_ITERATIONS - 1)
-        depth_limit = MAX_ITERATIONS - 1;
+    static_assert(DEEPEST_PLY < MAX_PLY && DEEPEST_PLY < MAX_ITERATIONS, "the line holds the deepest ply");
+    assert(depth_limit <= DEEPEST_PLY); // the ranges of max_sd and min_sd
 
     records[0]       = root;
     b.current_record = &records[0];

@@ -1,5 +1,7 @@
 // brelok.ini byte for byte: finding keys, replacing lines through a temporary file, the typed
 // readers and their defaults.
+#include <chrono>
+#include <climits>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -32,6 +34,10 @@ TEST_F(SettingsFile, FindNeedsTheKeyAtLineStartFollowedByEquals) {
 }
 
 TEST_F(SettingsFile, WriteLineReplacesAppendsOrRefuses) {
+    // Left by a rewrite killed long ago: the next rewrite takes it away.
+    write_file(dir.file(".brelok.ini.x1Y2z3"), "k=");
+    std::filesystem::last_write_time(dir.file(".brelok.ini.x1Y2z3"),
+                                     std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
     const std::string head = "a=1\r\nb=", tail = "\n" + std::string(5000, 'z') + "\n"
                                                  + std::string("bin=\x01\x00\xff\n", 8) + "last";
     write_file(dir.file("brelok.ini"), head + "2" + tail);
@@ -61,6 +67,21 @@ TEST_F(SettingsFile, MissingFileIsCreatedPermissionsKeptReadOnlyLeftAlone) {
     expect_no_stray_files();
 }
 
+// Through a symbolic link the file it leads to is rewritten (or made, when missing), and the
+// link stays.
+TEST_F(SettingsFile, RewritesGoThroughSymbolicLinks) {
+    std::filesystem::create_directory(dir.file("real"));
+    write_file(dir.file("real/settings"), "a=1\n");
+    std::filesystem::create_symlink("real/settings", dir.file("brelok.ini"));
+    config.set("a", "2");
+    EXPECT_EQ(read_file(dir.file("real/settings")), "a=2\n");
+    std::filesystem::remove(dir.file("real/settings"));
+    config.set("b", "3");
+    EXPECT_EQ(read_file(dir.file("real/settings")), "b=3\n");
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.file("brelok.ini")));
+    EXPECT_EQ(list_dir(dir.file("real")), std::vector<std::string>{"settings"});
+}
+
 TEST_F(SettingsFile, GetFillsEmptyOrMissingKeysWithTheirDefaults) {
     write_file(dir.file("brelok.ini"), "n=\nflag=oui\nword=Y\nnum=30abc\nneg= -12\n");
     EXPECT_EQ(config.get_int("n", 8), 8);
@@ -77,7 +98,8 @@ TEST_F(SettingsFile, GetFillsEmptyOrMissingKeysWithTheirDefaults) {
         EXPECT_EQ(parse_setting_bool(no), 0) << no;
     EXPECT_EQ(parse_setting_int("abc"), 0);
     EXPECT_EQ(parse_setting_int("+5"), 5);
-    EXPECT_EQ(parse_setting_int("99999999999"), 0);
+    EXPECT_EQ(parse_setting_int("99999999999"), INT_MAX); // the ranges bring it back
+    EXPECT_EQ(parse_setting_int("-99999999999x"), INT_MIN);
 }
 
 } // namespace

@@ -23,6 +23,13 @@ std::string pgn_game(const std::string& result, const std::string& moves = LINE_
            + result + "\"]\n\n" + moves + " " + result + "\n\n";
 }
 
+// The text with each LF replaced by `line_end`.
+std::string with_line_ends(std::string text, const std::string& line_end) {
+    for (size_t at = 0; (at = text.find('\n', at)) != std::string::npos; at += line_end.size())
+        text.replace(at, 1, line_end);
+    return text;
+}
+
 bool logged(const std::string& log, const std::string& text) { return log.find(text) != std::string::npos; }
 
 using BookFiles = Tin_temp_dir;
@@ -140,10 +147,17 @@ TEST_F(BookFiles, BadInputNeverCostsTheBookInPlace) {
     long_lines.insert(long_lines.find("5. O-O"), comment + " " + std::string(100000, 'x') + " }\n");
     std::string broken_tags = pgn_game("1-0");
     broken_tags.erase(broken_tags.find("[Round"), broken_tags.find("[White") - broken_tags.find("[Round"));
-    const std::string readable[] = {pgn_game("1-0", long_lines), garbage + "\n\n" + pgn_game("1-0"),
+    // Old Macintosh line ends (CR alone) among Windows ones.
+    std::string mixed_line_ends = with_line_ends(pgn_game("1-0"), "\r\n");
+    for (const char* next : {"[Date", "1. e4", "10."})
+        mixed_line_ends.erase(mixed_line_ends.find(next) - 1, 1);
+    const std::string readable[] = {pgn_game("1-0", long_lines),
+                                    garbage + "\n\n" + pgn_game("1-0"),
                                     broken_tags + pgn_game("1-0"),
                                     pgn_game("1-0").substr(0, pgn_game("1-0").size() - 2),
-                                    pgn_game("1-0", LINE_30 + " " + garbage.substr(0, 5000))};
+                                    pgn_game("1-0", LINE_30 + " " + garbage.substr(0, 5000)),
+                                    with_line_ends(pgn_game("1-0"), "\r"),
+                                    mixed_line_ends};
     for (const std::string& pgn : readable) {
         write_file("bad.pgn", pgn);
         ASSERT_EQ(make_book("bad.pgn", "out.bin"), 1) << &pgn - readable;
@@ -156,12 +170,25 @@ TEST_F(BookFiles, BadInputNeverCostsTheBookInPlace) {
                plain.substr(BOOK_RECORD_SIZE, BOOK_RECORD_SIZE) + plain.substr(0, BOOK_RECORD_SIZE));
     write_file("garbage.pgn", garbage);
     write_file("readonly.bin", plain);
+    // Games that cannot be read: no blank line after the tags, no Result tag, only Event lines.
+    std::string untagged = pgn_game("1-0"), resultless = untagged;
+    untagged.erase(untagged.find("\n\n"), 1);
+    resultless.erase(resultless.find("[Result"), resultless.find("\n\n") + 1 - resultless.find("[Result"));
+    write_file("untagged.pgn", untagged + untagged);
+    write_file("resultless.pgn", resultless);
+    write_file("events.pgn", "[Event \"A\"]\n[Event \"B\"]\n");
     std::filesystem::permissions("readonly.bin", std::filesystem::perms::owner_read);
     const std::pair<std::function<int()>, const char*> failing[] = {
         {[] { return make_book("none.pgn", "good.bin"); },
          "Pb lors de l'extraction des parties de none.pgn !\n"},
         {[] { return make_book("garbage.pgn", "good.bin"); }, "=> 0 games found in 'garbage.pgn'\n"},
         {[] { return make_book("good.bin", "garbage.pgn"); }, "=> 0 games found in 'good.bin'\n"},
+        {[] { return make_book("untagged.pgn", "good.bin"); },
+         "Pb lors de l'extraction des parties de untagged.pgn !\n"},
+        {[] { return make_book("resultless.pgn", "good.bin"); },
+         "Pb lors de l'extraction des parties de resultless.pgn !\n"},
+        {[] { return make_book("events.pgn", "good.bin"); },
+         "Pb lors de l'extraction des parties de events.pgn !\n"},
         {[] { return merge_books("none.bin", "torn.bin", "good.bin"); },
          "Impossible d'ouvrir le fichier none.bin !\n"},
         {[] { return merge_books("torn.bin", "unsorted.bin", "good.bin"); },
@@ -181,7 +208,7 @@ TEST_F(BookFiles, BadInputNeverCostsTheBookInPlace) {
     ASSERT_EQ(filter_book("torn.bin", "out.bin", 0), 1);
     EXPECT_EQ(read_file("out.bin"), plain);
     EXPECT_TRUE(logged(only_log(), "torn.bin: the last 5 bytes are no whole record, ignored\n"));
-    EXPECT_EQ(list_dir(".").size(), 10u); // no temporary file left
+    EXPECT_EQ(list_dir(".").size(), 13u); // no temporary file left
 }
 
 } // namespace

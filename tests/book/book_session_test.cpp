@@ -132,4 +132,23 @@ TEST(BookSession, AskedUntilTheFirstSearchNeverAfterEditOrWhenOffAndUpdatedByRes
     EXPECT_FALSE(file_exists(s.dir.file("_tmp0001.bin")));
 }
 
+// A game longer than the record holds: the book's statistics after it still follow the engine's
+// moves from the start (the position after its first move is the book's, the next one is not,
+// and the knights' dance after it never comes back to either).
+TEST(BookSession, AGameLongerThanTheRecordIsCountedFromItsStart) {
+    Tgame_session  s;
+    const uint64_t key = key_after({"e2e4", "e7e5"});
+    write_file(s.dir.file("b_book.bin"), book_bytes({book_record(key, 0, {})}));
+    const char* const knights[4] = {"g1f3", "g8f6", "f3g1", "f6g8"};
+    std::string       input      = "xboard\nforce\ne2e4\ne7e5\nd2d4\nd7d5\n";
+    for (int i = 0; i < 600; ++i)
+        input += std::string(knights[i % 4]) + "\n";
+    s.send(input + "result 1-0\nquit\n");
+    EXPECT_EQ(s.engine.wait_exit(30), 0);
+    EXPECT_NE(s.engine.output().find("Updating 'b_book.bin' : 1 changes\n"), std::string::npos);
+    Tbook_record counted              = book_record(key, 0, {});
+    counted.counts[ENGINE_WHITE_WINS] = 1;
+    EXPECT_EQ(dump(read_file(s.dir.file("b_book.bin"))), dump(book_bytes({counted})));
+}
+
 } // namespace

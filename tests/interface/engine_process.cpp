@@ -64,7 +64,8 @@ std::string default_settings(const std::string& debug_test) {
     return shipped.substr(0, shipped.rfind("DEBUG_TEST=") + 11) + debug_test + "\n";
 }
 
-Tengine_process::Tengine_process(const std::string& work_dir, const std::vector<std::string>& args) {
+Tengine_process::Tengine_process(const std::string& work_dir, const std::vector<std::string>& args,
+                                 int memory_limit_mb) {
     int fds[3][2];
     // Close-on-exec, so that a second engine of the same test does not hold this one's pipes.
     for (auto& fd : fds)
@@ -76,12 +77,31 @@ Tengine_process::Tengine_process(const std::string& work_dir, const std::vector<
     posix_spawn_file_actions_adddup2(&actions, fds[1][1], 1);
     posix_spawn_file_actions_adddup2(&actions, fds[2][1], 2);
     posix_spawn_file_actions_addchdir_np(&actions, work_dir.c_str());
-    const std::string  binary = BRELOK_BINARY;
-    std::vector<char*> argv{const_cast<char*>(binary.c_str())};
-    for (const std::string& arg : args)
-        argv.push_back(const_cast<char*>(arg.c_str()));
+    std::vector<std::string> words{BRELOK_BINARY};
+    words.insert(words.end(), args.begin(), args.end());
+    std::vector<std::string> settings;
+    if (memory_limit_mb > 0) {
+#if defined(__SANITIZE_ADDRESS__)
+        // The sanitizer needs a vast address space: it is one allocation that may not pass the
+        // limit, and it fails as it would without the sanitizer rather than ending the program.
+        settings.push_back("ASAN_OPTIONS=allocator_may_return_null=1:max_allocation_size_mb="
+                           + std::to_string(memory_limit_mb));
+#else
+        words.insert(words.begin(),
+                     {"/bin/sh", "-c",
+                      "ulimit -v " + std::to_string(memory_limit_mb * 1024) + " && exec \"$0\" \"$@\""});
+#endif
+    }
+    std::vector<char*> argv, env;
+    for (std::string& word : words)
+        argv.push_back(word.data());
     argv.push_back(nullptr);
-    if (posix_spawn(&pid, binary.c_str(), &actions, nullptr, argv.data(), environ) != 0)
+    for (std::string& setting : settings)
+        env.push_back(setting.data());
+    for (char** setting = environ; *setting; ++setting)
+        env.push_back(*setting);
+    env.push_back(nullptr);
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), env.data()) != 0)
         abort();
     posix_spawn_file_actions_destroy(&actions);
     close(fds[0][0]);

@@ -31,7 +31,9 @@ std::string default_settings(const std::string& debug_test = "yes");
 
 class Tengine_process {
   public:
-    explicit Tengine_process(const std::string& work_dir, const std::vector<std::string>& args = {});
+    // With a memory limit, the engine cannot have more than that many megabytes at once.
+    explicit Tengine_process(const std::string& work_dir, const std::vector<std::string>& args = {},
+                             int memory_limit_mb = 0);
     ~Tengine_process();
     Tengine_process(const Tengine_process&)            = delete;
     Tengine_process& operator=(const Tengine_process&) = delete;

@@ -1,8 +1,9 @@
 // Whole games through the real binary, as an xboard interface plays them, where the engine's own
 // moves or the timing decide what follows: pondering hits and misses, the clock, the interrupt
-// signal and "?", bursts of input, a game grown to the length the record holds, UCI commands
-// answered while a search runs, and the UCI node budget and empty clock. (Take-backs, bad input,
+// signal and "?", bursts of input, games longer than the record holds, UCI commands answered
+// while a search runs, and the UCI node budget and empty clock. (Take-backs, bad input,
 // analyze mode and resignation have sessions of their own.)
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -130,23 +131,60 @@ TEST(GameFlow, AnswersInTimeWhateverTheClockAndTheInputDo) {
     EXPECT_EQ(s.engine.errors(), "");
 }
 
-TEST(GameFlow, TheGameStopsAtTheLengthTheRecordHolds) {
-    Tgame_session     s(QUIET);
-    const char* const shuffle[4] = {"g1f3", "g8f6", "f3g1", "f6g8"};
-    std::string       lines      = "xboard\nforce\n";
-    for (int i = 0; i < MAX_GAME_PLY; ++i)
-        lines += std::string(shuffle[i % 4]) + "\n";
-    const std::string next = shuffle[MAX_GAME_PLY % 4];
-    s.send(lines + next + "\ngo\nundo\n" + shuffle[(MAX_GAME_PLY - 1) % 4] + "\nquit\n");
-    EXPECT_EQ(s.engine.wait_exit(60), 0);
+const char* const KNIGHTS_OUT_AND_BACK[4] = {"g1f3", "g8f6", "f3g1", "f6g8"};
+
+// Longer than the record: six blocks of a pawn move for each side and 92 half-moves of knights
+// going out and back, whose positions come a third time from the eighth on. The sixth block's
+// dance began before the record restarted: the draw claims go on as they would without it, and
+// so do the move numbers and the half-move clock (100 - 92 = 8 left when the engine moves).
+TEST(GameFlow, AGameLongerThanTheRecordKeepsItsDrawClaimsAndMoveNumbers) {
+    const char* const        pawns[6][2] = {{"a2a3", "a7a6"}, {"b2b3", "b7b6"}, {"c2c3", "c7c6"},
+                                            {"d2d3", "d7d6"}, {"e2e3", "e7e6"}, {"h2h3", "h7h6"}};
+    std::vector<std::string> moves;
+    std::string              input = "xboard\nforce\n", expected;
+    for (const auto& pair : pawns)
+        for (int j = -1; j <= 92; ++j) {
+            moves.push_back(j <= 0 ? pair[j + 1] : KNIGHTS_OUT_AND_BACK[(j - 1) % 4]);
+            input += moves.back() + "\n";
+            expected += fen_line(moves) + (j >= 8 ? "1/2-1/2 {Draw}\n" : "");
+        }
+    ASSERT_EQ(moves.size(), 564u);
+    ASSERT_LT(MAX_GAME_PLY + 20, 564);
+    Tgame_session s(QUIET);
+    s.send(input + "go\n");
+    ASSERT_TRUE(s.expect("283. ... "));
     const std::string out = s.protocol_lines();
-    EXPECT_NE(out.find("Illegal move (game too long): " + next + "\n"), std::string::npos);
-    // The refusal changed nothing, "go" found no room for a move, "undo" and a move still work.
-    EXPECT_EQ(out.find(". ... "), std::string::npos);
-    const std::string after  = out.substr(out.find("game too long"));
-    const size_t      undone = after.find(fen_line({"g1f3"}));
-    ASSERT_NE(undone, std::string::npos);
-    EXPECT_NE(after.find(fen_line({"g1f3", "g8f6"}), undone), std::string::npos);
+    EXPECT_NE(out.find(expected), std::string::npos);
+    s.send("quit\n");
+    EXPECT_EQ(s.engine.wait_exit(), 0);
+    EXPECT_NE(s.log().find("\n50Move in 8 half-moves,"), std::string::npos);
+}
+
+// Knights alone for 600 half-moves at the console: the record restarts with the clock it had
+// (600 half-moves since the last pawn move), the board shows the move number of the whole game.
+// UCI plays a position of 4003 half-moves (a line of 20 kB) whole, and finds the mate the last
+// three allow.
+TEST(GameFlow, ConsoleAndUciPlayGamesOfAnyLength) {
+    std::string moves;
+    for (int i = 0; i < 4000; ++i)
+        moves += std::string(KNIGHTS_OUT_AND_BACK[i % 4]) + "\n";
+    Tgame_session console(QUIET);
+    console.send("force\n" + moves.substr(0, 600 * 5) + "go\n");
+    ASSERT_TRUE(console.expect("Move #301, White to move\n"));
+    ASSERT_TRUE(console.expect("301. ... "));
+    console.send("quit\n");
+    EXPECT_EQ(console.engine.wait_exit(), 0);
+    EXPECT_NE(console.log().find("\n50Move in -500 half-moves,"), std::string::npos);
+
+    std::replace(moves.begin(), moves.end(), '\n', ' ');
+    Tgame_session uci;
+    uci.send("uci\nposition startpos moves " + moves + "f2f3 e7e5 g2g4\ngo depth 2\n");
+    ASSERT_TRUE(uci.expect("bestmove d8h4\n"));
+    // Beyond the longest game there is: dropped whole.
+    uci.send(std::string(300000, 'x') + "\nquit\n");
+    EXPECT_EQ(uci.engine.wait_exit(), 0);
+    EXPECT_EQ(uci.rest(), "info string line of 300000 bytes ignored: too long\n");
+    EXPECT_EQ(uci.engine.output().find("info string", 0), uci.engine.output().rfind("info string"));
 }
 
 // While a search runs: isready answered without ending it, stop within a tick (ping and "." in

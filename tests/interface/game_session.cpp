@@ -1,6 +1,8 @@
 #include "game_session.h"
 
 #include <algorithm>
+#include <cctype>
+#include <string_view>
 
 #include "base/data_rows.h"
 #include "board/boarddata.h"
@@ -8,11 +10,22 @@
 #include "interface/commands.h"
 #include "interface/game.h"
 
+namespace {
+// A search report from the tenth iteration on: "10." or "12->", no blank in front.
+bool deep_report(const std::string& line) {
+    return line.size() > 3 && isdigit(static_cast<unsigned char>(line[0]))
+           && isdigit(static_cast<unsigned char>(line[1]))
+           && std::string_view(".:-<>").find(line[2]) != std::string_view::npos
+           && line.find(". ... ") == std::string::npos;
+}
+} // namespace
+
 std::string protocol_lines(const std::string& out) {
     std::string kept;
     for (size_t start = 0, end; start < out.size(); start = end) {
         end               = std::min(out.find('\n', start), out.size() - 1) + 1;
-        const bool report = out[start] == ' ' && out.compare(start, 18, "  a b c d e f g h\n") != 0;
+        const bool report = (out[start] == ' ' && out.compare(start, 18, "  a b c d e f g h\n") != 0)
+                            || deep_report(out.substr(start, end - start));
         if (!report && out.compare(start, 17, "Brelok has used l") != 0)
             kept += out.substr(start, end - start);
     }

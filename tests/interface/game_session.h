@@ -8,7 +8,7 @@
 #include "engine_process.h"
 
 // The output without the search's reports (lines starting with a blank, the board's file letters
-// excepted) and the "used less time" notes.
+// excepted, or with a depth of two digits) and the "used less time" notes.
 std::string protocol_lines(const std::string& output);
 
 // The default settings file with each line of `changes` ("KEY=value") in place of the key's

@@ -52,7 +52,8 @@ class SettingsCommand : public Tin_temp_dir {
   protected:
     Tkeep saved{config.level_moves, config.level_minutes, config.level_increment, config.time_left,
                 config.otim_left,   config.book_on,       config.ponder_on,       config.flip,
-                config.max_sd,      config.noise};
+                config.max_sd,      config.noise,         config.min_sd,          config.selectivite,
+                config.DRAW_SCORE};
 };
 
 // line | what the command returns | settings after it: data/settings_commands.txt.
@@ -62,7 +63,8 @@ TEST_F(SettingsCommand, TableOfLines) {
         {"level_moves", &config.level_moves}, {"level_minutes", &config.level_minutes},
         {"time_left", &config.time_left},     {"otim_left", &config.otim_left},     {"book_on", &config.book_on}, {"log_on", &config.log_on},
         {"ponder_on", &config.ponder_on},     {"flip", &config.flip},       {"max_sd", &config.max_sd},
-        {"noise", &config.noise}};
+        {"noise", &config.noise},             {"min_sd", &config.min_sd}, {"selectivite", &config.selectivite},
+        {"DRAW_SCORE", &config.DRAW_SCORE}};
     // clang-format on
     config.book_on = 1;
     config.flip    = 0;
