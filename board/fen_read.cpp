@@ -47,8 +47,8 @@ const char* read_placement(const char* p, int& white_kings, int& black_kings) {
 
 // A FEN's en-passant square stands only where the double step could just have been played: the
 // pawn in front of it, the square and the one it came from empty, and the side now to move not in
-// check before the step (else the capture could uncover its king). Many GUIs write the square
-// after every double step, so any other one is dropped rather than refused.
+// check before the step (else the capture could uncover its king). Any other square is dropped
+// rather than the whole FEN refused: writers differ on when they give one.
 bool plausible_double_step(Tboard& b, Color mover, int file) {
     const Square to   = make_square(file, mover == WHITE ? 3 : 4);
     const Square over = make_square(file, mover == WHITE ? 2 : 5);

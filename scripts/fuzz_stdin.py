@@ -18,13 +18,16 @@ xboard modes against the position the engine printed last (it prints the FEN aft
 change), in UCI against the positions the session set up. --without leaves out kinds of input
 (see FEATURES) to run around faults known and not yet mended."""
 import argparse
+import fcntl
 import os
 import random
 import re
 import shutil
+import struct
 import subprocess
 import sys
 import tempfile
+import termios
 import threading
 import time
 
@@ -400,6 +403,14 @@ class Engine:
                     return
                 self.lock.wait(0.05)
 
+    def bytes_in_pipe(self):
+        """The input waiting in the pipe, which the engine has not even taken in."""
+        try:
+            count = struct.unpack("i", fcntl.ioctl(self.proc.stdin.fileno(), termios.FIONREAD, b"\0" * 4))[0]
+        except OSError:
+            return ""
+        return ", %d bytes still in the pipe" % count if count else ""
+
     def kill(self):
         self.killed = True
         try:
@@ -460,7 +471,7 @@ def run_session(engine_path, seed, limit, out_dir, without=()):
         if engine.proc.poll() is None:
             # Input is kept open after "quit": the end of input must not be what ends the run.
             # What was still unread when the end came tells a queue of lines from a hang.
-            unread = unread_lines(workdir, sent_bytes)
+            unread = unread_lines(workdir, sent_bytes) + engine.bytes_in_pipe()
             asked = time.monotonic()
             if ending == "quit" and engine.write(b"quit\n", asked + QUIT_LIMIT):
                 sent_bytes += b"quit\n"
