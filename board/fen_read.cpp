@@ -45,6 +45,23 @@ const char* read_placement(const char* p, int& white_kings, int& black_kings) {
     return p;
 }
 
+// A FEN's en-passant square stands only where the double step could just have been played: the
+// pawn in front of it, the square and the one it came from empty, and the side now to move not in
+// check before the step (else the capture could uncover its king). Any other square is dropped
+// rather than the whole FEN refused: writers differ on when they give one.
+bool plausible_double_step(Tboard& b, Color mover, int file) {
+    const Square to   = make_square(file, mover == WHITE ? 3 : 4);
+    const Square over = make_square(file, mover == WHITE ? 2 : 5);
+    const Square from = make_square(file, mover == WHITE ? 1 : 6);
+    if (b.board[to] != signed_piece(mover, PAWN) || b.board[over] != 0 || b.board[from] != 0)
+        return false;
+    const Square king = b.king_sq[~mover];
+    b.shift_piece(mover, PAWN, to, from);
+    const bool was_in_check = mover == WHITE ? b.attacked_by_white(king) : b.attacked_by_black(king);
+    b.shift_piece(mover, PAWN, from, to);
+    return !was_in_check;
+}
+
 struct Castle_check {
     unsigned    right;
     Square      king, rook;
@@ -88,6 +105,9 @@ int Tboarddata::set_fen(const char* text) {
     const char* p = read_placement(skip_blanks(text), white_kings, black_kings);
     if (!p || white_kings != 1 || black_kings != 1 || b.nb_pawns[WHITE] > 8 || b.nb_pawns[BLACK] > 8)
         return 0;
+    // A pawn on its first or last rank has no square to move to on the board.
+    if ((b.pawns_bb[WHITE] | b.pawns_bb[BLACK]) & (rank_bb[0] | rank_bb[7]))
+        return 0;
 
     p = skip_blanks(p);
     if (*p == 'w' || *p == 'W')
@@ -118,7 +138,7 @@ int Tboarddata::set_fen(const char* text) {
     if (*p == '-')
         ep_file = NO_SQUARE;
     else if (*p >= 'a' && *p <= 'h')
-        ep_file = *p - 'a';
+        ep_file = plausible_double_step(b, ~side_to_move(), *p - 'a') ? *p - 'a' : NO_SQUARE;
     else
         return 0;
 

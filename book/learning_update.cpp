@@ -71,11 +71,7 @@ bool set_up_position(const std::string& line, Tbook_game& game) {
         at = line.find_first_of(" \t", start);
         fields += line.substr(start, at - start) + ' ';
     }
-    if (!game.start(fields.c_str()))
-        return false;
-    // Pawns on their first or last rank would move off the board.
-    constexpr Bitboard BACK_RANKS = 0xFF000000000000FFULL;
-    return ((board_state.pawns_bb[WHITE] | board_state.pawns_bb[BLACK]) & BACK_RANKS) == 0;
+    return game.start(fields.c_str());
 }
 
 // The entry a b_learn.epd line teaches: the position after its "bm" move and the "id" answer,

@@ -36,13 +36,6 @@ constexpr Tcode_word TOOL_WORDS[] = {
     {"filtre", CMD_FILTRE}, {"filtrebin", CMD_FILTREBIN},
 };
 
-[[noreturn]] void leave_program(const char* log_line) {
-    console.print("%s", log_line);
-    config.quit    = 1;
-    config.restart = 1;
-    exit(0);
-}
-
 bool in_legal_list(Move move) {
     const Tboarddata& root = game.root;
     if (!root.moves)
@@ -64,6 +57,13 @@ void report_search_progress() {
 }
 
 } // namespace
+
+void leave_program(const char* log_line) {
+    console.print("%s", log_line);
+    config.quit    = 1;
+    config.restart = 1;
+    exit(0);
+}
 
 int read_move(Move& move, const char* word, const uint8_t piece_types[64]) {
     if (strlen(word) < 4)

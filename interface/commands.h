@@ -12,6 +12,9 @@
 // "quit", and the end of input, end the process.
 int read_command(int wait);
 
+// Ends the process as "quit" does, logging the line given.
+[[noreturn]] void leave_program(const char* log_line);
+
 // Reads a coordinate move (e2e4, e7e8q, e1g1) against 64 piece types; 1 on success. No legality
 // test: the caller looks the word up in the legal list.
 int read_move(Move& move, const char* word, const uint8_t piece_types[64]);
@@ -23,6 +26,7 @@ void print_help();
 
 // Edit mode: reads placement lines until "exit" or "."; returns the FEN of the edited board,
 // with the side to move of the position before editing, no castling and no en-passant square.
+// "quit" leaves the program from here too.
 std::string edit_position(Color side_to_move, const int8_t board[64]);
 
 // Reads integers from text laid out as in the format, which holds literal characters, white

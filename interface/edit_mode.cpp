@@ -37,6 +37,9 @@ std::string edit_position(Color side_to_move, const int8_t board[64]) {
         console.print("><\"%s\"\n", line);
         if (strcmp(line, "exit") == 0 || strcmp(line, ".") == 0)
             break;
+        // A user who types quit here means it: it places nothing (no file is named u).
+        if (strcmp(line, "quit") == 0)
+            leave_program(">Leaving the program\n");
         const char first = char(tolower(static_cast<unsigned char>(line[0])));
         if (first == '#') {
             memset(edit, 0, 64);

@@ -44,10 +44,6 @@ int Tgame::set_start_position(const char* fen) {
     board_state.game_ply = 0;
     if (!root.set_fen(fen))
         return 0;
-    // Pawns on their first or last rank would move off the board.
-    constexpr Bitboard BACK_RANKS = 0xFF000000000000FFULL;
-    if ((board_state.pawns_bb[WHITE] | board_state.pawns_bb[BLACK]) & BACK_RANKS)
-        return 0;
     start_side = root.side_to_move();
     for (int i = 0; i < GAME_RECORD_SIZE; ++i) {
         scores[i]     = SCORE_NOT_COMPUTED;
