@@ -60,7 +60,8 @@ class Tconfig {
     std::string              opponent_name;
     int                      computer_white = 0;
     int                      computer_black = 1;
-    uint8_t                  entry_board[64]{}; // piece types of the position moves are typed against
+    uint8_t                  entry_board[64]{};   // piece types of the position moves are typed against
+    int                      entry_side      = 0; // and its side to move (0 White, 1 Black)
     int                      restart         = 0;
     int                      quit            = 0;
     int                      random_on       = 0;

@@ -65,7 +65,7 @@ void leave_program(const char* log_line) {
     exit(0);
 }
 
-int read_move(Move& move, const char* word, const uint8_t piece_types[64]) {
+int read_move(Move& move, const char* word, const uint8_t piece_types[64], Color side) {
     if (strlen(word) < 4)
         return 0;
     const int from_file = toupper(static_cast<unsigned char>(word[0])) - 'A';
@@ -102,9 +102,13 @@ int read_move(Move& move, const char* word, const uint8_t piece_types[64]) {
         char lower[6] = {};
         for (int i = 0; i < 5 && word[i] != '\0'; ++i)
             lower[i] = char(tolower(static_cast<unsigned char>(word[i])));
-        if (strcmp(lower, "e1g1") == 0 || strcmp(lower, "e8g8") == 0)
+        // A castling move names no colour: the word must start from the home square of the side
+        // to move, or "e1g1" would castle Black.
+        const char* const king_side  = side == WHITE ? "e1g1" : "e8g8";
+        const char* const queen_side = side == WHITE ? "e1c1" : "e8c8";
+        if (strcmp(lower, king_side) == 0)
             kind = KIND_CASTLE_KING;
-        else if (strcmp(lower, "e1c1") == 0 || strcmp(lower, "e8c8") == 0)
+        else if (strcmp(lower, queen_side) == 0)
             kind = KIND_CASTLE_QUEEN;
         if (kind != KING) {
             origin   = NO_SQUARE;
@@ -139,7 +143,7 @@ int read_command(int wait) {
     const char* first = console.words[0];
 
     Move move = 0;
-    if (read_move(move, first, config.entry_board)) {
+    if (read_move(move, first, config.entry_board, Color(config.entry_side))) {
         // While pondering, the game stands on the position after the move pondered on: the
         // typed move is judged when the pondering ends.
         const bool pondering_blind =

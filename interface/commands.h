@@ -15,9 +15,9 @@ int read_command(int wait);
 // Ends the process as "quit" does, logging the line given.
 [[noreturn]] void leave_program(const char* log_line);
 
-// Reads a coordinate move (e2e4, e7e8q, e1g1) against 64 piece types; 1 on success. No legality
-// test: the caller looks the word up in the legal list.
-int read_move(Move& move, const char* word, const uint8_t piece_types[64]);
+// Reads a coordinate move (e2e4, e7e8q, e1g1) against 64 piece types and the side to move; 1 on
+// success. No legality test: the caller looks the word up in the legal list.
+int read_move(Move& move, const char* word, const uint8_t piece_types[64], Color side);
 
 // The settings commands; 0 when the line is none of them or is badly formed.
 int settings_command(const char* line);

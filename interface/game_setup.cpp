@@ -20,7 +20,8 @@ bool set_up_game(const std::string& fen, const std::vector<std::string>& moves, 
     }
     for (const std::string& text : moves) {
         Move move = 0;
-        if (!read_move(move, text.c_str(), board_state.board_type) || !game.is_legal(move)) {
+        if (!read_move(move, text.c_str(), board_state.board_type, game.root.side_to_move())
+            || !game.is_legal(move)) {
             error = "illegal move: " + text;
             restore();
             return false;

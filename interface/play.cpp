@@ -155,6 +155,7 @@ void Tplay::detect_game_end() {
 void Tplay::refresh_entry_board() {
     for (int square = 0; square < 64; ++square)
         config.entry_board[square] = board_state.board_type[square];
+    config.entry_side = game.root.side_to_move();
 }
 
 void Tplay::print_move_played() {

@@ -122,7 +122,8 @@ void read_searchmoves(const Twords& words, size_t& at, Tlimits& limits) {
     while (at + 1 < words.size() && !is_go_keyword(words[at + 1])) {
         const std::string& text = words[++at];
         Move               move = 0;
-        if (!read_move(move, text.c_str(), board_state.board_type) || !game.is_legal(move)) {
+        if (!read_move(move, text.c_str(), board_state.board_type, game.root.side_to_move())
+            || !game.is_legal(move)) {
             uci_tell("go searchmoves: illegal move " + text + " ignored");
             continue;
         }

@@ -89,7 +89,7 @@ std::string fen_after(const std::string& fen, const std::vector<std::string>& mo
         return "";
     for (const std::string& text : moves) {
         Move move  = 0;
-        bool legal = read_move(move, text.c_str(), board_state.board_type);
+        bool legal = read_move(move, text.c_str(), board_state.board_type, board.root.side_to_move());
         board.root.gen_legal();
         legal = legal
                 && std::find(board.root.moves + 1, board.root.moves + 1 + board.root.nb_moves, move)

@@ -18,14 +18,14 @@ namespace {
 Square sq(const std::string& name) { return make_square(name[0] - 'a', name[1] - '1'); }
 
 // pieces on the board (type letter and square) | word | the move read: "FROM TO KIND CAPTURED",
-// or "-" for none.
+// or "-" for none | side to move (b: Black; White otherwise).
 TEST(ReadMove, TableOfWords) {
     for (const Trow& row : read_rows("interface/data/read_move.txt")) {
         uint8_t types[64] = {};
         for (const std::string& piece : words(row[0]))
             types[sq(piece.substr(1))] = uint8_t(std::string(" pnbrqk").find(piece[0]));
         Move       move = 0xDEAD;
-        const bool read = read_move(move, row[1].c_str(), types);
+        const bool read = read_move(move, row[1].c_str(), types, row[3] == "b" ? BLACK : WHITE);
         const auto w    = words(row[2]);
         const Move want =
             w.size() < 3 ? 0
