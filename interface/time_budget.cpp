@@ -12,9 +12,10 @@ namespace {
 constexpr double MOVE_FLOOR = 0.2; // seconds: the least a move is given when the clock allows it
 // What the clock must keep besides the search: the interface's own share of every move (pipes,
 // scheduling, the engine's work around the search), and a last reserve.
-constexpr double MOVE_OVERHEAD = 0.01;
-constexpr double LAST_RESERVE  = 0.03;
-constexpr double LEAST_TIME    = 0.001; // never 0, which would mean no limit at all
+constexpr double MOVE_OVERHEAD      = 0.01;
+constexpr double LAST_RESERVE       = 0.03;
+constexpr double LEAST_TIME         = 0.001; // never 0, which would mean no limit at all
+constexpr double FIXED_TIME_RESERVE = 0.05;  // kept back from a fixed time per move
 
 } // namespace
 
@@ -59,9 +60,8 @@ Ttime_budget Tplay::time_budget(int moves_given) {
 }
 
 Ttime_budget fixed_time_budget(double seconds) {
-    // The clock is looked at every tenth of the time (every half second from two seconds on),
-    // so the search may stop that much late.
-    const double margin = seconds < 2 ? seconds * 0.12 : 0.53;
-    const double most   = std::max(LEAST_TIME, seconds - margin);
+    // The search stops at the last look at the clock before its most: what is kept back is the
+    // engine's work around the search and the interface's share.
+    const double most = std::max(LEAST_TIME, seconds - std::min(FIXED_TIME_RESERVE, seconds / 20));
     return {most, most};
 }

@@ -34,9 +34,12 @@ long number_word(const char* text) {
     return value;
 }
 
-// Thinking on its own move, the engine reads input only to stop on a few commands: a ping then
-// waits until the move has gone out.
-bool thinking_on_own_move() { return config.searching && config.engine_to_move && !config.analyze_mode; }
+// Thinking on its own move (a ponder hit included), the engine reads input only to stop on a few
+// commands: a ping then waits until the move has gone out.
+bool thinking_on_own_move() {
+    const bool ponder_hit = search.pondering && search.ponder_state == PONDER_HIT;
+    return config.searching && (config.engine_to_move || ponder_hit) && !config.analyze_mode;
+}
 
 void announce_features(int version) {
     xboard_protocol = version;

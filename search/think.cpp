@@ -1,5 +1,5 @@
-// The think driver: iterative deepening with its stop rules, and the poll that watches the
-// clock and the input once per tick of the ticker thread.
+// The think driver: iterative deepening with its stop rules, and the poll: the node budget at
+// every node, the clock and every waiting line of input at each tick of the ticker thread.
 #include <algorithm>
 #include <cassert>
 
@@ -85,8 +85,10 @@ bool Tsearch::poll_search() {
     const bool waiting_ponder = pondering && ponder_state != PONDER_HIT;
     if (!(config.in_game && waiting_ponder) && soft_deadline != 0) {
         const double now = console.now();
-        // The most the clock can pay ends the search whatever depth it has reached.
-        const bool spent = time_limit > 0 && now >= search_start + time_limit;
+        // The most the clock can pay ends the search whatever depth it has reached, at the last
+        // tick before it: the next one would come too late.
+        const double period = config.tick_period.load(std::memory_order_relaxed) / 1000.0;
+        const bool   spent  = time_limit > 0 && now + period >= search_start + time_limit;
         if (spent || (board_state.ply >= config.min_sd && now >= (panic ? panic_deadline : soft_deadline))) {
             abort_flag   = 1;
             abort_reason = ABORT_TIME;
