@@ -31,5 +31,7 @@ std::string edit_position(Color side_to_move, const int8_t board[64]);
 
 // Reads integers from text laid out as in the format, which holds literal characters, white
 // space (any amount, none included) and "%d" (optional sign and decimal digits, white space
-// before it skipped). Returns the number of integers read before the first mismatch.
-int scan_numbers(const char* text, const char* format, int* const* targets, int nb_targets);
+// before it skipped). Returns the number of integers read before the first mismatch; `stop`, when
+// given, receives where the text of the last integer read ends.
+int scan_numbers(const char* text, const char* format, int* const* targets, int nb_targets,
+                 const char** stop = nullptr);

@@ -89,34 +89,31 @@ int do_fritz(const char*) {
     console.print(">Playing under Fritz\n");
     return 1;
 }
-// The increment is read again from the last word, which may hold a fraction of a second
-// ("level 0 0:01 0.1"); `whole` is what the integer form read of it.
-double increment_of(const char* line, int whole) {
-    const char* last = line + strlen(line);
-    while (last > line && is_space(last[-1]))
-        --last;
-    const char* word = last;
-    while (word > line && !is_space(word[-1]))
-        --word;
-    double     value = 0;
-    const auto read  = std::from_chars(word, last, value);
-    return read.ec == std::errc() && read.ptr == last && value >= 0 && value < 1e9 ? value : whole;
+// The increment may have a fraction of a second ("level 0 0:01 0.1"): `rest` is what follows its
+// whole seconds.
+double increment_of(int whole, const char* rest) {
+    double     fraction = 0;
+    const auto read     = rest[0] == '.' && whole >= 0
+                              ? std::from_chars(rest, rest + strlen(rest), fraction)
+                              : std::from_chars_result{rest, std::errc::invalid_argument};
+    return read.ec == std::errc() ? whole + fraction : whole;
 }
 
 int do_level(const char* line) {
     // Fields keep what was read even when a form fails.
-    int        seconds   = 0;
-    int        increment = 0;
-    int* const clock[]   = {&config.level_moves, &config.level_minutes, &seconds, &increment};
-    if (scan_numbers(line, "level %d %d:%d %d", clock, 4) == 4) {
+    int         seconds   = 0;
+    int         increment = 0;
+    int* const  clock[]   = {&config.level_moves, &config.level_minutes, &seconds, &increment};
+    const char* rest      = line;
+    if (scan_numbers(line, "level %d %d:%d %d", clock, 4, &rest) == 4) {
         config.level_minutes += seconds / 60;
-        config.level_increment = increment_of(line, increment);
+        config.level_increment = increment_of(increment, rest);
         return 1;
     }
     int* const simple[] = {&config.level_moves, &config.level_minutes, &increment};
-    if (scan_numbers(line, "level %d %d %d", simple, 3) != 3)
+    if (scan_numbers(line, "level %d %d %d", simple, 3, &rest) != 3)
         return 0;
-    config.level_increment = increment_of(line, increment);
+    config.level_increment = increment_of(increment, rest);
     return 1;
 }
 int do_ponder(const char* line) {
@@ -178,7 +175,8 @@ constexpr Tsettings_entry SETTINGS_COMMANDS[] = {
 
 } // namespace
 
-int scan_numbers(const char* text, const char* format, int* const* targets, int nb_targets) {
+int scan_numbers(const char* text, const char* format, int* const* targets, int nb_targets,
+                 const char** stop) {
     int read = 0;
     while (*format != '\0') {
         if (is_space(*format)) {
@@ -202,6 +200,8 @@ int scan_numbers(const char* text, const char* format, int* const* targets, int 
                 return read; // out of range: refused rather than wrapped
             *targets[read++] = value;
             text             = result.ptr;
+            if (stop)
+                *stop = text;
             format += 2;
         } else {
             if (*text != *format)
