@@ -69,7 +69,6 @@ class Tconsole {
 
     char           input_buffer[INPUT_BUFFER_SIZE + 1];
     int            search_counter = 0; // counted by the search
-    int            startup_ok     = 1; // cleared by a start-up step the program cannot go on without
     std::string    program_id;
     std::string    log_name;
     char           format_buffer[MESSAGE_SIZE + 1];

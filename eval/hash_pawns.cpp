@@ -17,8 +17,6 @@ int round_down_to_power_of_two(int mb) {
 } // namespace
 
 Thashpawns::Thashpawns(int size_mb) {
-    if (!console.startup_ok)
-        return;
     const int requested = size_mb < 1 ? 1 : size_mb > MAX_SIZE_HP ? MAX_SIZE_HP : size_mb;
     const int p         = round_down_to_power_of_two(requested);
     if (p != requested) {

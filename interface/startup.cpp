@@ -50,14 +50,6 @@ std::string make_program_id() {
 }
 
 int startup_checks() {
-    if (!console.startup_ok) {
-        console.print("Fatal Error:\n");
-        console.print("A problem occured when the program started\n");
-        console.print("Please tell the Brelok developers what happened, with the log file of "
-                      "this run.\n");
-        console.wait_key();
-        return 0;
-    }
     if (config.get("DEBUG_TEST", "").empty()) {
         console.print("The Brelok configuration file (");
         console.print("%s", SETTINGS_FILE_NAME);

@@ -10,9 +10,9 @@ std::string command_line_answer(int argc, char** argv);
 // "Brelok[host] version".
 std::string make_program_id();
 
-// The two refusals: a start-up step that failed (the hash tables go on without their memory),
-// or an empty DEBUG_TEST. Prints the messages, waits for a key and returns 0 when the program
-// must not go on.
+// The refusal of a settings file without its DEBUG_TEST key (the hash tables go on without their
+// memory when they cannot have it): prints the messages, waits for a key and returns 0 when the
+// program must not go on.
 int startup_checks();
 
 // Records in the opening book file (24 bytes each); 0 when it cannot be opened.

@@ -66,9 +66,9 @@ bool repeats_in_game(const Tboarddata& node) {
 bool check_repetition(Tboarddata& node) {
     const int ply      = board_state.ply;
     const int in_clock = std::min(ply, node.halfmove_clock);
-    // In a game the walk goes on to the root: the game before it is reached only through a line
-    // without a null move.
-    const int  since_null = plies_since_null_move(node, config.in_game ? ply : in_clock);
+    // The game before the root is reached only through a line without a null move, and only
+    // when no capture or pawn move stands on the line (then the walk goes on to the root).
+    const int  since_null = plies_since_null_move(node, in_clock);
     const bool repeated   = repeats_on_line(std::min(since_null, in_clock))
                           || (config.in_game && since_null == ply && repeats_in_game(node));
     if (repeated)

@@ -30,8 +30,6 @@ int32_t slot_count_for(int size_mb) {
 } // namespace
 
 Thashtables::Thashtables(int size_mb) {
-    if (!console.startup_ok)
-        return;
     nb = slot_count_for(size_mb);
     // One spare slot, so that the last index has a second slot too.
     slots.reset(new (std::nothrow) Thash_slot[size_t(nb) + 1]);

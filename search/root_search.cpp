@@ -146,8 +146,7 @@ void Tsearch::run_root_moves(Tboarddata& root, int& alpha, int beta, int& best, 
             sort_root_moves();
             if (!re_searched)
                 last_change[d] = console.now();
-            if (!abort_flag && root.depth >= ONE_PLY && std::abs(result_score(root)) != SCORE_INFINITE
-                && hash_tables.has_slots()) {
+            if (may_store(root)) {
                 hash_tables.fill(root, result);
                 hash_tables.store();
             }
@@ -258,8 +257,7 @@ Move Tsearch::root_search(Tboarddata& root, int alpha, int beta) {
 
     sort_root_moves();
     // An aborted iteration stores nothing: its result covers only the moves it reached.
-    if (!abort_flag && !(result_flags(root) & FLAG_DRAW_RULE) && root.depth >= ONE_PLY
-        && std::abs(result_score(root)) != SCORE_INFINITE && hash_tables.has_slots()) {
+    if (!(result_flags(root) & FLAG_DRAW_RULE) && may_store(root)) {
         hash_tables.fill(root, result);
         hash_tables.store();
     }

@@ -124,6 +124,10 @@ class Tsearch {
 
   private:
     bool act_on_command(int code);
+    // Whether the node's result goes into the transposition table: a whole search's result
+    // below the quiescence depth, not an abort marker, and never once the search was stopped
+    // (a partial result stored at its full depth would mislead every later search).
+    bool may_store(const Tboarddata& node) const;
     void run_root_moves(Tboarddata& root, int& alpha, int beta, int& best, Move& result);
     void sort_root_moves();
     void compute_hanging_pieces();

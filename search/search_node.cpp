@@ -63,6 +63,11 @@ void store_in_table(Tboarddata& node, Move best_move) {
 
 } // namespace
 
+bool Tsearch::may_store(const Tboarddata& node) const {
+    return !abort_flag && node.depth >= ONE_PLY && std::abs(result_score(node)) != SCORE_INFINITE
+           && hash_tables.has_slots();
+}
+
 int Tsearch::search_node(Tboarddata& node, int alpha, int beta) {
     Tboard& b = board_state;
 
@@ -285,10 +290,7 @@ int Tsearch::search_node(Tboarddata& node, int alpha, int beta) {
     }
     if (!full_width && searched > 0 && node.eval_score > node.second_score)
         node.second_flags = 0; // standing pat beats every capture
-    // An aborted node's result is partial: stored at its full depth it would mislead every
-    // later search that keeps the table.
-    if (!abort_flag && node.depth >= ONE_PLY && std::abs(result_score(node)) != SCORE_INFINITE
-        && hash_tables.has_slots())
+    if (may_store(node))
         store_in_table(node, best_move);
     if (!best_move)
         return 1; // nothing searched to the end: nothing for the ordering tables
