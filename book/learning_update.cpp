@@ -130,6 +130,16 @@ class Tlearned_file {
     bool        failed = false;
 };
 
+// Whether the file can be read and holds a byte at least.
+bool holds_entries(const char* name) {
+    FILE* file = fopen(name, "rb");
+    if (!file)
+        return false;
+    const bool any = fgetc(file) != EOF;
+    fclose(file);
+    return any;
+}
+
 } // namespace
 
 void encode_learned_entry(uint64_t key, int32_t score, int32_t depth,
@@ -148,8 +158,8 @@ int update_learning() {
     Tlearned_file output;
     if (!lines) {
         // Nothing to learn from: a b_learn.bin left from before is rebuilt empty, or it would
-        // go on teaching what is no longer there.
-        if (platform::file_kind(LEARN_BIN_NAME) != platform::FILE_MISSING && output.open())
+        // go on teaching what is no longer there (one already empty stays as it is).
+        if (holds_entries(LEARN_BIN_NAME) && output.open())
             output.commit();
         return 0;
     }

@@ -173,7 +173,7 @@ void Tplay::engine_turn() {
     if (config.book_on && !config.analyze_mode && config.ENABLE_BOOK
         && (ply <= 2 || game.origins[ply - 1] != ORIGIN_SEARCH)) {
         int        found = 0;
-        const Move move  = book_move(game.root, ply, found);
+        const Move move  = book_move(game.root, game.played_plies(), found);
         if (move && game.add_move(move, ORIGIN_BOOK)) {
             print_move_played();
             config.restart = 1;

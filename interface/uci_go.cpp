@@ -299,7 +299,7 @@ void uci_go(const Twords& words, bool position_given) {
     } else if (!limits.ponder && !limits.infinite && limits.mate == 0 && limits.searchmoves.empty()
                && config.ENABLE_BOOK && config.book_on) {
         int        found = 0;
-        const Move move  = book_move(root, game.game_ply, found);
+        const Move move  = book_move(root, game.played_plies(), found);
         best             = move && game.is_legal(move) ? move : 0;
     }
     if (!best && root.gen_legal() == GEN_MOVES) {

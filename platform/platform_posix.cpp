@@ -21,12 +21,15 @@ namespace {
 int    kept_argc = 0;
 char** kept_argv = nullptr;
 
-// The C library hands the start-up functions the arguments it will give to main; these are kept
-// first of all (the earliest priority), before anything could want them.
+#ifdef __GLIBC__
+// The GNU C library hands the start-up functions the arguments it will give to main; these are
+// kept first of all (the earliest priority), before anything could want them. Other C libraries
+// pass nothing: there the arguments are not known before main.
 __attribute__((constructor(101))) void keep_arguments(int argc, char** argv, char**) {
     kept_argc = argc;
     kept_argv = argv;
 }
+#endif
 
 } // namespace
 
