@@ -96,8 +96,11 @@ row() {
 
 echo "Scratch copy in $src"
 sync_sources
+# ccache, when the machine has it, keeps the rebuild of every fault short.
+launcher=()
+command -v ccache > /dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 cmake -S "$src" -B "$build" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-O1 -DBRELOK_SANITIZE=OFF \
-    -DCMAKE_CXX_COMPILER_LAUNCHER=ccache > "$logs/configure.log" 2>&1
+    "${launcher[@]}" > "$logs/configure.log" 2>&1
 
 # --- The unmutated tree must build and pass first --------------------------------------------
 start=$SECONDS
