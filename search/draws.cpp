@@ -69,8 +69,8 @@ bool check_repetition(Tboarddata& node) {
     // The game before the root is reached only through a line without a null move, and only
     // when no capture or pawn move stands on the line (then the walk goes on to the root).
     const int  since_null = plies_since_null_move(node, in_clock);
-    const bool repeated   = repeats_on_line(std::min(since_null, in_clock))
-                          || (config.in_game && since_null == ply && repeats_in_game(node));
+    const bool repeated =
+        repeats_on_line(since_null) || (config.in_game && since_null == ply && repeats_in_game(node));
     if (repeated)
         mark_draw(node);
     return repeated;
