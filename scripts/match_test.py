@@ -108,5 +108,27 @@ class Matches(unittest.TestCase):
         self.assertRegex(out, r"lowest clock A [01]\.\d\d s, B [01]\.\d\d s\n")
 
 
+class Results(unittest.TestCase):
+    def test_parts_of_a_match_are_summed_up(self):
+        def game(no, white, black, result, depths):
+            side = lambda name, low: dict(name=name, lowest_clock=low, depths=depths)
+            return dict(game=no, result=result, white=side(white, 9.5), black=side(black, None))
+        parts = [[game(1, "A", "B", "1-0", [None] * 5 + [7, 8]), game(2, "B", "A", "1-0", [9])],
+                 [game(1, "A", "B", "1/2-1/2", [10]), game(2, "B", "A", "0-1", [11])]]
+        with tempfile.TemporaryDirectory() as tmp:
+            files = []
+            for n, records in enumerate(parts):
+                files.append(os.path.join(tmp, "part%d.jsonl" % n))
+                with open(files[-1], "w") as f:
+                    f.write("".join(json.dumps(r) + "\n" for r in records))
+            out = subprocess.run([sys.executable, os.path.join(HERE, "match_results.py"), "A", files[0],
+                                  files[1] + ":1"], capture_output=True, text=True, timeout=60, check=True).stdout
+        self.assertRegex(out.splitlines()[0], r"^A: 3 games, 1-1-1 \[0\.500\], Elo \+0\.0 \+/- [\d.]+ "
+                                              r"\(95%: -[\d.]+ to \+[\d.]+\)$")
+        self.assertIn("  A depth: median 8.5, range 7-10, quartiles 7.25-9.75 over 4 searched moves", out)
+        self.assertIn("  A depth, moves 6-40: median 7.5, range 7-8, quartiles", out)
+        self.assertIn("  A lowest clock: 9.50 s", out)
+
+
 if __name__ == "__main__":
     unittest.main()
