@@ -11,6 +11,7 @@ moves 6 to 40 alone (the middlegame, away from the opening line and the deep end
 and each engine's lowest clock."""
 import json, math, statistics, sys
 
+from match import lowest, seconds
 from match_engine import shared
 
 MIDDLEGAME = slice(5, 40)
@@ -74,7 +75,7 @@ def summary(name, games):
     for engine, (all_, mid, low) in engines.items():
         lines.append("  %s depth: %s" % (engine, depth_text(all_)))
         lines.append("  %s depth, moves 6-40: %s" % (engine, depth_text(mid)))
-        lines.append("  %s lowest clock: %s" % (engine, "%.2f s" % min(low) if low else "-"))
+        lines.append("  %s lowest clock: %s" % (engine, seconds(lowest(low))))
     return "\n".join(lines)
 
 
